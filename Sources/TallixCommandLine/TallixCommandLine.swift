@@ -4,13 +4,13 @@ import QVRTallixModel
 /// The terminal calculator `tallix`: chooses the subcommand and runs it.
 public enum TallixCommandLine {
     /// The subcommands, in the order `--help` lists them.
-    static var commands: [any TallixCommand.Type] { [] }
+    static var commands: [any TallixCommand.Type] { [EvalCommand.self, LineModeCommand.self] }
 
     /// Runs `tallix` with `arguments` (without the program name); answers the exit code.
     @MainActor public static func run(_ arguments: [String], io: TallixIO) -> Int32 {
-        guard let first = arguments.first else {
-            io.write(overview())
-            return TallixExitCode.success
+        guard let first = arguments.first, first.hasPrefix("--") == false || first == "--help" else {
+            // No command: the line-mode calculator, with the options given.
+            return LineModeCommand.run(arguments, io: io)
         }
         if first == "--help" || first == "-h" || first == "help" {
             io.write(overview())

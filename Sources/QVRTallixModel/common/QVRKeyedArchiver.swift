@@ -113,8 +113,9 @@ public final class QVRKeyedArchiver {
 
     private func reference(toList list: [Any]) -> [String: Any] {
         let items = list.compactMap { plistItem(for: $0) }
+        let classItem = classReference("NSArray")
         let index = objects.count
-        objects.append(["$class": classReference("NSArray"), "NS.objects": items] as [String: Any])
+        objects.append(["$class": classItem, "NS.objects": items] as [String: Any])
         return Self.ref(index)
     }
 
@@ -126,9 +127,9 @@ public final class QVRKeyedArchiver {
             keys.append(key)
             values.append(item)
         }
+        let classItem = classReference("NSDictionary")
         let index = objects.count
-        objects.append(
-            ["$class": classReference("NSDictionary"), "NS.keys": keys, "NS.objects": values] as [String: Any])
+        objects.append(["$class": classItem, "NS.keys": keys, "NS.objects": values] as [String: Any])
         return Self.ref(index)
     }
 

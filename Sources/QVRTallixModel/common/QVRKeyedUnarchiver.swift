@@ -79,7 +79,7 @@ public final class QVRKeyedUnarchiver {
     /// The boolean under `key`; false when absent or not a boolean or number.
     public func decodeBool(forKey key: String) -> Bool {
         guard let item = currentRecord[key] else { return false }
-        if let flag = item as? Bool { return flag }
+        if Self.isBoolean(item), let flag = item as? Bool { return flag }
         return Self.integer(from: item).map { $0 != 0 } ?? false
     }
 
@@ -90,8 +90,7 @@ public final class QVRKeyedUnarchiver {
 
     /// The number under `key`; 0 when absent or not a number.
     public func decodeDouble(forKey key: String) -> Double {
-        guard let item = currentRecord[key] else { return 0 }
-        if item is Bool || item is String { return 0 }
+        guard let item = currentRecord[key], !Self.isBoolean(item), !(item is String) else { return 0 }
         if let number = item as? Double { return number }
         if let number = item as? Int { return Double(number) }
         return (item as? NSNumber)?.doubleValue ?? 0
@@ -101,14 +100,26 @@ public final class QVRKeyedUnarchiver {
 
     private var currentRecord: [String: Any] { records[records.count - 1] }
 
+    /// Whether a property-list value is a boolean (plain `is Bool` also matches numbers on Linux).
+    public static func isBoolean(_ item: Any) -> Bool {
+        type(of: item) == Bool.self
+    }
+
     static func integer(from item: Any) -> Int? {
-        if item is Bool || item is String { return nil }
+        if isBoolean(item) || item is String { return nil }
         if let number = item as? Int { return number }
-        if let number = item as? Double {
-            guard number.isFinite, number == number.rounded(), abs(number) < 9.0e18 else { return nil }
-            return Int(number)
-        }
-        if let number = item as? NSNumber { return Int(exactly: number.doubleValue) }
+        guard let number = item as? NSNumber else { return nil }
+        let value = number.doubleValue
+        guard value.isFinite, value == value.rounded(), abs(value) < 9.0e18 else { return nil }
+        return Int(value)
+    }
+
+    /// A scalar of the property list as a Swift value: Bool, Int, Double, String, Date or Data.
+    static func normalizedScalar(_ item: Any) -> Any? {
+        if isBoolean(item) || item is String || item is Date || item is Data { return item }
+        if let number = integer(from: item) { return number }
+        if let number = item as? Double { return number }
+        if let number = item as? NSNumber { return number.doubleValue }
         return nil
     }
 
@@ -117,17 +128,14 @@ public final class QVRKeyedUnarchiver {
     }
 
     private func resolve(_ item: Any, depth: Int) -> Any? {
+        if let scalar = Self.normalizedScalar(item) { return scalar }
         switch item {
-        case is String, is Bool, is Int, is Double, is Date, is Data:
-            return item
         case let dictionary as [String: Any]:
             guard dictionary.count == 1, let index = dictionary["$ref"].flatMap(Self.integer(from:)) else {
-                fail(.malformed("a value in place that is no reference"))
+ fail(.malformed("a value in place that is no reference"))
                 return nil
             }
             return object(at: index, depth: depth)
-        case let number as NSNumber:
-            return number
         default:
             fail(.malformed("a value of an unknown kind"))
             return nil

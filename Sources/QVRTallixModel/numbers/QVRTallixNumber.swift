@@ -107,7 +107,7 @@ open class QVRTallixNumber: NSObject, NSCopying, QVRCoding, @unchecked Sendable 
     }
 
     /// The order of the two values (an absent value counts as zero; not-a-number comes first).
-    public func compare(_ other: QVRTallixNumber) -> QVRComparisonResult {
+    open func compare(_ other: QVRTallixNumber) -> QVRComparisonResult {
         QVRTallixDecimal.compare(decimalNumber ?? .zero, other.decimalNumber ?? .zero)
     }
 
@@ -161,7 +161,7 @@ open class QVRTallixNumber: NSObject, NSCopying, QVRCoding, @unchecked Sendable 
         case let text as String:
             if text == "NaN" { return .nan }
             return QVRTallixDecimal(string: text, requiresWholeText: true)
-        case is Bool:
+        case let flag where QVRKeyedUnarchiver.isBoolean(flag as Any):
             return nil
         case let number as Int:
             return QVRTallixDecimal(number)
