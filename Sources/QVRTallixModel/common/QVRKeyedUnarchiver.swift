@@ -16,6 +16,8 @@ public final class QVRKeyedUnarchiver {
     private var records: [[String: Any]]
     private var decoded: [Int: Any] = [:]
     private var inProgress: Set<Int> = []
+    /// The indices of the objects whose `init?(coder:)` runs, innermost last.
+    private var decodingIndices: [Int] = []
 
     /// The first problem met while decoding, if any.
     public private(set) var failure: QVRArchiveError?
@@ -94,6 +96,15 @@ public final class QVRKeyedUnarchiver {
         if let number = item as? Double { return number }
         if let number = item as? Int { return Double(number) }
         return (item as? NSNumber)?.doubleValue ?? 0
+    }
+
+    /// Makes `object` the answer to every further reference to the object being decoded, before
+    /// its `init?(coder:)` has finished: call it from that initialiser once the object exists, so
+    /// that objects that refer to each other decode (a unit's category lists the unit, Part 5.1).
+    /// Until it is called, a reference back to an object being decoded is a cycle and fails.
+    public func registerDecodedObject(_ object: AnyObject) {
+        guard let index = decodingIndices.last else { return }
+        decoded[index] = object
     }
 
     // MARK: - Resolving
@@ -182,8 +193,11 @@ public final class QVRKeyedUnarchiver {
                 return nil
             }
             records.append(record)
+            decodingIndices.append(index)
             result = type.init(coder: self)
+            decodingIndices.removeLast()
             records.removeLast()
+            if result == nil { decoded[index] = nil }
         }
         if let result { decoded[index] = result }
         return result
