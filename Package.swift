@@ -27,7 +27,7 @@ let package = Package(
         ),
         .executableTarget(
             name: "tallix-bench",
-            dependencies: ["QVRTallixModel"],
+            dependencies: ["QVRTallixModel", "TallixCommandLine"],
             swiftSettings: [.swiftLanguageMode(.v6)]
         ),
         .testTarget(

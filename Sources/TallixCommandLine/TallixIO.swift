@@ -17,6 +17,21 @@ public struct TallixIO {
         self.readLine = readLine
     }
 
+    /// Standard output and error, and standard input read on its own thread while the main run
+    /// loop runs (so that timers fire); with a prompt when standard input is a terminal.
+    @MainActor public static func interactive(prompt: String = "> ") -> TallixIO {
+        let reader = TallixRunLoopLineReader()
+        TallixRunLoopLineReader.saveOnInterrupt()
+        let showsPrompt = isatty(STDIN_FILENO) != 0
+        return TallixIO(
+            write: { FileHandle.standardOutput.write(Data($0.utf8)) },
+            writeError: { FileHandle.standardError.write(Data($0.utf8)) },
+            readLine: {
+                if showsPrompt { FileHandle.standardOutput.write(Data(prompt.utf8)) }
+                return MainActor.assumeIsolated { reader.readLine() }
+            })
+    }
+
     /// Standard output, standard error and standard input.
     public static var standard: TallixIO {
         TallixIO(

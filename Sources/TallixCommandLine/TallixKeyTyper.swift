@@ -28,6 +28,11 @@ public enum TallixKeyTyper {
     /// The characters that stand for keys beyond those of `keyTypeFromString:`.
     static let signs: [Character: String] = ["×": "*", "÷": "/", "−": "-"]
 
+    /// `keyTypeFromString:` of each ASCII character, looked up once.
+    static let asciiKeys: [QVRTallixKeyType] = (0..<128).map { byte in
+        QVRTallixExpression.keyTypeFromString(String(UnicodeScalar(UInt8(byte))))
+    }
+
     /// The keys that `text` types; an unknown word gives an error naming it.
     public static func keyTypes(for text: String) -> Result<[QVRTallixKeyType], TallixInputError> {
         var keys: [QVRTallixKeyType] = []
@@ -39,7 +44,7 @@ public enum TallixKeyTyper {
                 var end = index
                 while end < characters.count, isWordLetter(characters[end]) { end += 1 }
                 var digitsEnd = end
-                while digitsEnd < characters.count, characters[digitsEnd].isASCII, characters[digitsEnd].isNumber {
+                while digitsEnd < characters.count, let byte = characters[digitsEnd].asciiValue, byte >= 48, byte <= 57 {
                     digitsEnd += 1
                 }
                 let word = String(characters[index..<end])
@@ -58,15 +63,19 @@ public enum TallixKeyTyper {
                 }
                 continue
             }
-            let typed = signs[character] ?? String(character)
-            keys.append(QVRTallixExpression.keyTypeFromString(typed))
+            if let byte = character.asciiValue {
+                keys.append(asciiKeys[Int(byte)])
+            } else {
+                keys.append(QVRTallixExpression.keyTypeFromString(signs[character] ?? String(character)))
+            }
             index += 1
         }
         return .success(keys)
     }
 
     private static func isWordLetter(_ character: Character) -> Bool {
-        character.isASCII && character.isLetter
+        guard let byte = character.asciiValue else { return false }
+        return (byte >= 65 && byte <= 90) || (byte >= 97 && byte <= 122)
     }
 }
 

@@ -3,6 +3,9 @@ import Foundation
 /// `tallix-bench [NAME…]`: runs the named benchmarks (all when none is named).
 let benchmarks: [(name: String, run: @MainActor () -> Void)] = [
     ("numbers", NumbersBenchmark.run),
+    ("keys", KeysBenchmark.run),
+    ("eval", EvalBenchmark.run),
+    ("units", UnitsBenchmark.run),
 ]
 
 let requested = Array(CommandLine.arguments.dropFirst())

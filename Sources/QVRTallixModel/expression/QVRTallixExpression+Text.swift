@@ -2,6 +2,11 @@ import Foundation
 
 /// The text forms of Part 2.4.
 extension QVRTallixExpression {
+    /// The operations written without a blank before them.
+    static let operationsWithoutBlankBefore: Set<QVRTallixOperation> = [
+        .factorial, .xPow2, .xPow3, .closeParenthesis,
+    ]
+
     /// The expression and its result on one line: "2 + 3 × 4 = 14".
     public var stringDescription: String {
         var text = ""
@@ -9,8 +14,7 @@ extension QVRTallixExpression {
         for component in mutableComponents {
             let operation = component.isOperation ? component.operation : .none
             if operation == .equal { continue }
-            let noBlank: Set<QVRTallixOperation> = [.factorial, .xPow2, .xPow3, .closeParenthesis]
-            if !noBlank.contains(operation),
+            if !Self.operationsWithoutBlankBefore.contains(operation),
                 let previous, !(previous.isOperation && previous.operation == .openParenthesis)
             {
                 text += " "

@@ -16,8 +16,9 @@ open class QVRTallixExpression: NSObject, NSCopying, QVRCoding {
     var cachedResult: QVRTallixNumber?
     /// Changed since the last save.
     public private(set) var isDirty: Bool
-    /// The identity of the expression.
-    public let uuid: String
+    /// The identity of the expression: a new unique identifier made with the expression (drawn
+    /// when first read, so that expressions that are never compared or stored do not pay for it).
+    public private(set) lazy var uuid: String = String.uuid()
     /// A range that callers store and read back; not archived.
     public var selectedRange = NSRange(location: 0, length: 0)
 
@@ -29,7 +30,6 @@ open class QVRTallixExpression: NSObject, NSCopying, QVRCoding {
         mutableComponents = [QVRTallixComponent(tallixNumber: QVRTallixNumber())]
         radMode = false
         isDirty = true
-        uuid = String.uuid()
         super.init()
     }
 
@@ -120,11 +120,12 @@ open class QVRTallixExpression: NSObject, NSCopying, QVRCoding {
     /// a list of plain elements (numbers and operation values) is converted into components.
     public required init?(coder: QVRKeyedUnarchiver) {
         radMode = coder.decodeBool(forKey: "radMode")
-        uuid = coder.decodeString(forKey: "uuid") ?? String.uuid()
+        let decodedUUID = coder.decodeString(forKey: "uuid")
         isDirty = false
         mutableComponents = []
         let decoded = coder.decodeObject(forKey: "components")
         super.init()
+        if let decodedUUID { uuid = decodedUUID }
         guard let elements = decoded as? [Any] else {
             if decoded != nil { return nil }
             clearExpression()

@@ -30,7 +30,7 @@ struct QVRTallixConstantTests {
             #expect(third.decimalNumber == QVRTallixDecimal(double: 1.0 / 3.0))
             #expect(third.decimalNumber?.description == "0.3333333333333333")
         }
-        try withTestEnvironment(configuration: configuration([["name": "Seven", "value": 7]])) { _ in
+        withTestEnvironment(configuration: configuration([["name": "Seven", "value": 7]])) { _ in
             #expect(QVRTallixGlobalConstantNumber.constantNamed("Seven")?.decimalNumber?.description == "7")
         }
     }

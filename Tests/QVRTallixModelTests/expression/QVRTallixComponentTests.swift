@@ -8,7 +8,7 @@ struct QVRTallixComponentTests {
     @Test("A component made from a number has operation 100000, name number, order 0, and no class")
     func numberComponent() {
         withTestEnvironment { _ in
-            let component = QVRTallixComponent.componentWithTallixNumber(number("2.5"))
+            let component = QVRTallixComponent.componentWithTallixNumber(testNumber("2.5"))
             #expect(component.operation.rawValue == 100_000)
             #expect(component.operation == QVRTallixOperationNone)
             #expect(component.name == "number")
@@ -61,7 +61,7 @@ struct QVRTallixComponentTests {
     @Test("A component archived with a number and an operation key present decodes with operation 100000")
     func archivedNumberIgnoresOperation() throws {
         let archiver = QVRKeyedArchiver()
-        let component = QVRTallixComponent.componentWithTallixNumber(number("7"))
+        let component = QVRTallixComponent.componentWithTallixNumber(testNumber("7"))
         archiver.encode(component, forKey: "root")
         // Write a second object by hand: a component record with both keys.
         final class Both: NSObject, QVRCoding {
@@ -98,8 +98,8 @@ struct QVRTallixComponentTests {
     @Test("Two components with equal numbers of different identity are equal; absent numbers match too")
     func equality() {
         withTestEnvironment { _ in
-            let a = QVRTallixComponent.componentWithTallixNumber(number("3"))
-            let b = QVRTallixComponent.componentWithTallixNumber(number("3"))
+            let a = QVRTallixComponent.componentWithTallixNumber(testNumber("3"))
+            let b = QVRTallixComponent.componentWithTallixNumber(testNumber("3"))
             #expect(a.tallixNumber !== b.tallixNumber)
             #expect(a.isEqual(b))
             let none1 = QVRTallixComponent.componentWithTallixNumber(nil)

@@ -92,8 +92,8 @@ struct QVRTallixCurrentExpressionTests {
     }
 
     @Test("The pending change is written when the program terminates")
-    func savedAtTermination() throws {
-        try withTestEnvironment { environment in
+    func savedAtTermination() {
+        withTestEnvironment { environment in
             typed("9", into: QVRTallixExpression.currentExpression)
             environment.scheduler.terminate()
             restart(environment)
@@ -112,7 +112,7 @@ struct QVRTallixCurrentExpressionTests {
             case "garbage": bytes = Data((0..<512).map { UInt8(truncatingIfNeeded: $0 &* 73 &+ 11) })
             case "truncated": bytes = good.prefix(good.count / 2)
             case "empty": bytes = Data()
-            case "wrongRoot": bytes = try QVRKeyedArchiver.archivedData(withRootObject: number("5"))
+            case "wrongRoot": bytes = try QVRKeyedArchiver.archivedData(withRootObject: testNumber("5"))
             case "foreignClass": bytes = try Self.renamingClass(in: good, from: "QVRTallixComponent", to: "NSTask")
             case "cycle": bytes = try Self.cyclicArchive()
             default: bytes = Data("2 + 3".utf8)

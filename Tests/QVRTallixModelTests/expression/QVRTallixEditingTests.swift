@@ -94,7 +94,7 @@ struct QVRTallixEditingTests {
     @Test("A digit after a plain number (a result, a constant) replaces it")
     func digitReplacesPlainNumber() {
         withTestEnvironment { _ in
-            let expression = QVRTallixExpression(tallixNumber: number("42"))
+            let expression = QVRTallixExpression(tallixNumber: testNumber("42"))
             expression.addDigit(7)
             #expect(shown(expression) == "7")
             #expect(expression.currentEditableNumber != nil)
@@ -119,17 +119,17 @@ struct QVRTallixEditingTests {
     func addOrReplace() {
         withTestEnvironment { _ in
             let afterOperator = typed("2+")
-            afterOperator.addOrReplaceWithNumber(number("7"))
+            afterOperator.addOrReplaceWithNumber(testNumber("7"))
             #expect(shown(afterOperator) == "2 + 7")
             let afterNumber = typed("2+3")
-            afterNumber.addOrReplaceWithNumber(number("7"))
+            afterNumber.addOrReplaceWithNumber(testNumber("7"))
             #expect(shown(afterNumber) == "7")
             let afterBlank = typed("2+")
             afterBlank.addSeparator()
             afterBlank.deleteDigitOrOperation()
             afterBlank.addNegation()
             #expect(afterBlank.currentEditableNumber?.isBlank == true)
-            afterBlank.addOrReplaceWithNumber(number("7"))
+            afterBlank.addOrReplaceWithNumber(testNumber("7"))
             #expect(shown(afterBlank) == "2 + 7")
         }
     }
@@ -145,7 +145,7 @@ struct QVRTallixEditingTests {
             #expect(single.deleteWillClear)
             single.deleteDigitOrOperation()
             #expect(single.components.count == 1 && single.currentEditableNumber?.string == "")
-            let plain = QVRTallixExpression(tallixNumber: number("5"))
+            let plain = QVRTallixExpression(tallixNumber: testNumber("5"))
             plain.deleteDigitOrOperation()
             #expect(plain.components.count == 1 && isPlainZero(plain.components.first))
             let long = typed("75")
@@ -166,7 +166,7 @@ struct QVRTallixEditingTests {
             #expect(expression.components.first === first)
             #expect(expression.currentEditableNumber === firstNumber)
             #expect(firstNumber.string == "")
-            let result = QVRTallixExpression(tallixNumber: number("9"))
+            let result = QVRTallixExpression(tallixNumber: testNumber("9"))
             result.clearExpression()
             #expect(result.components.count == 1)
             #expect(result.currentEditableNumber?.isBlank == true)
@@ -267,7 +267,7 @@ struct QVRTallixEditingTests {
             let empty = QVRTallixExpression(components: [])
             empty.addOperation(.closeParenthesis)
             empty.addOperation(.add)
-            empty.addNumber(number("3"))
+            empty.addNumber(testNumber("3"))
             empty.removeLastNonDoubleArgumentNonParenthesisOperation()
             #expect(shown(empty) == ") +")
             #expect(empty.canDelete)

@@ -188,7 +188,7 @@ struct QVRTallixEvaluationTests {
     func functionAfterOperator() {
         withTestEnvironment { _ in
             let result = evaluate(components(2, QVRTallixOperation.multiply, QVRTallixOperation.sin))
-            let expected = number("2").multiply(number("2").sin(false))
+            let expected = testNumber("2").multiply(testNumber("2").sin(false))
             #expect(result == value(expected))
         }
     }

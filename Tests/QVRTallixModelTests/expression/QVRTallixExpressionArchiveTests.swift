@@ -72,7 +72,7 @@ struct QVRTallixExpressionArchiveTests {
     @Test("A components list of plain elements (a number, 7 for Add, a number) decodes into number, Add, number")
     func plainElements() throws {
         try withTestEnvironment { _ in
-            let data = try archive(components: [QVRTallixNumber(number: QVRTallixDecimal(2)), 7, number("3")])
+            let data = try archive(components: [QVRTallixNumber(number: QVRTallixDecimal(2)), 7, testNumber("3")])
             let decoded = try #require(try decode(data))
             #expect(decoded.components.count == 3)
             #expect(decoded.components[0].isTallixNumber && decoded.components[2].isTallixNumber)
@@ -98,7 +98,7 @@ struct QVRTallixExpressionArchiveTests {
     @Test("A missing uuid gives a new identifier; a missing radMode gives degrees")
     func missingKeys() throws {
         try withTestEnvironment { _ in
-            let decoded = try #require(try decode(try archive(components: [number("1")], uuid: nil)))
+            let decoded = try #require(try decode(try archive(components: [testNumber("1")], uuid: nil)))
             #expect(!decoded.uuid.isEmpty && decoded.uuid != "FIXED-UUID")
             #expect(!decoded.radMode)
         }

@@ -10,7 +10,7 @@ func components(_ items: Any...) -> [QVRTallixComponent] {
         case let number as Int:
             return QVRTallixComponent.componentWithTallixNumber(QVRTallixNumber(number: QVRTallixDecimal(number)))
         case let text as String:
-            return QVRTallixComponent.componentWithTallixNumber(number(text))
+            return QVRTallixComponent.componentWithTallixNumber(testNumber(text))
         case let number as QVRTallixNumber:
             return QVRTallixComponent.componentWithTallixNumber(number)
         default:
@@ -20,7 +20,7 @@ func components(_ items: Any...) -> [QVRTallixComponent] {
 }
 
 /// A plain number from decimal text.
-func number(_ text: String) -> QVRTallixNumber {
+func testNumber(_ text: String) -> QVRTallixNumber {
     QVRTallixNumber(number: QVRTallixDecimal(string: text))
 }
 
@@ -29,6 +29,7 @@ func value(_ number: QVRTallixNumber?) -> String {
     number?.decimalNumber?.description ?? "absent"
 }
 
+@discardableResult
 /// A new expression into which each character of `keys` was typed through `keyTypeFromString:`.
 func typed(_ keys: String, into expression: QVRTallixExpression = QVRTallixExpression()) -> QVRTallixExpression {
     for character in keys {
