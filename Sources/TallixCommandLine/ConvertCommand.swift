@@ -13,7 +13,8 @@ public enum ConvertCommand: TallixCommand {
         target unit's symbol (for example: tallix convert 100 °C °F prints "212 °F").
 
         VALUE is read in your locale (LC_ALL, LC_NUMERIC, LANG): its decimal separator, its
-        grouping separator and a leading minus sign ("-40", "1,234.5"; "1,5" in German).
+        grouping separator between groups of three digits, and a leading minus sign ("-40",
+        "1,234.5"; "1.234,5" and "1,5" in German).
 
         FROM and TO name a unit of one category, in this order of preference:
           1. its name exactly, as 'tallix units CATEGORY' lists it ("meter", "gallon-us");
@@ -55,7 +56,8 @@ public enum ConvertCommand: TallixCommand {
             }
         }
         guard positional.count == 3 else {
-            return usageError("expected VALUE FROM TO, got \(positional.count) argument\(positional.count == 1 ? "" : "s")", io: io)
+            return usageError(
+                "expected VALUE FROM TO, got \(positional.count) argument\(positional.count == 1 ? "" : "s")", io: io)
         }
         let valueText = positional[0]
         let fromText = positional[1]
@@ -64,7 +66,9 @@ public enum ConvertCommand: TallixCommand {
         let locale = QVRUserLocale.current
         let parser = QVRTallixNumberFormatter(locale: locale)
         parser.numberStyle = .decimal
-        guard let value = try? parser.parsedNumber(from: valueText) else {
+        guard isGroupedInThrees(valueText, grouping: parser.groupingSeparator, decimal: parser.decimalSeparator),
+            let value = try? parser.parsedNumber(from: valueText)
+        else {
             return failure("'\(valueText)' is not a number in the locale \(locale.identifier)", io: io)
         }
 
@@ -72,7 +76,8 @@ public enum ConvertCommand: TallixCommand {
         if let categoryName {
             guard let category = TallixUnitLookup.category(named: categoryName) else {
                 return failure(
-                    "unknown category '\(categoryName)'; the categories are: \(TallixUnitLookup.categoryNames())", io: io)
+                    "unknown category '\(categoryName)'; the categories are: \(TallixUnitLookup.categoryNames())",
+                    io: io)
             }
             categories = [category]
         }
@@ -88,6 +93,22 @@ public enum ConvertCommand: TallixCommand {
             io.write(units.to.formatedStringForNumber(result) + "\n")
             return TallixExitCode.success
         }
+    }
+
+    /// Whether the grouping separators of `text`, if any, stand between groups of three digits
+    /// ("1,234.5" in English, "1.234,5" in German), so that "1.5" typed in German is refused
+    /// rather than read as 15.
+    static func isGroupedInThrees(_ text: String, grouping: String, decimal: String) -> Bool {
+        guard !grouping.isEmpty, !grouping.contains(where: \.isWhitespace) else { return true }
+        var integerPart = Substring(text)
+        if !decimal.isEmpty, let range = text.range(of: decimal) {
+            integerPart = text[..<range.lowerBound]
+        }
+        let groups = integerPart.components(separatedBy: grouping)
+        guard groups.count > 1 else { return true }
+        let digits = groups.map { $0.filter(\.isNumber) }
+        guard let first = digits.first, (1...3).contains(first.count) else { return false }
+        return digits.dropFirst().allSatisfy { $0.count == 3 }
     }
 
     /// Whether an argument that starts with "-" is a negative value rather than an option.
@@ -142,10 +163,12 @@ public enum ConvertCommand: TallixCommand {
         }
         let scope = restricted ? " in the category \(categories.first?.name ?? "?")" : ""
         if fromCategories.isEmpty {
-            return .failure(LookupFailure(message: "unknown unit '\(fromText)'\(scope); 'tallix units CATEGORY' lists the units"))
+            return .failure(
+                LookupFailure(message: "unknown unit '\(fromText)'\(scope); 'tallix units CATEGORY' lists the units"))
         }
         if toCategories.isEmpty {
-            return .failure(LookupFailure(message: "unknown unit '\(toText)'\(scope); 'tallix units CATEGORY' lists the units"))
+            return .failure(
+                LookupFailure(message: "unknown unit '\(toText)'\(scope); 'tallix units CATEGORY' lists the units"))
         }
         if let ambiguity = ambiguities.first {
             return .failure(LookupFailure(message: ambiguity + "; use the unit's name or symbol"))

@@ -40,7 +40,8 @@ public enum UnitsCommand: TallixCommand {
         }
         guard let category = TallixUnitLookup.category(named: categoryText) else {
             io.writeError(
-                "tallix units: unknown category '\(categoryText)'; the categories are: \(TallixUnitLookup.categoryNames())\n")
+                "tallix units: unknown category '\(categoryText)'; the categories are: \(TallixUnitLookup.categoryNames())\n"
+            )
             return TallixExitCode.usage
         }
         io.write(listUnits(of: category))

@@ -34,7 +34,7 @@ struct UnitCommandsTests {
             (["1", "in", "cm"], "2.54 cm\n"),
             (["1", "mile", "km"], "1.609344 km\n"),
             (["1", "Gallon (US)", "L"], "3.785411784 L\n"),
-            (["1", "US gal", "imp gal"], "0.832674184628 imp gal\n"),
+            (["1", "US gal", "imp gal"], "0.832674184628989 imp gal\n"),
             (["10", "L/100 km", "US mpg"], "23.5214583333 US mpg\n"),
             (["1,234.5", "m", "KM"], "1.2345 km\n"),
             (["1", "GiB", "MB"], "1,073.741824 MB\n"),
@@ -69,8 +69,14 @@ struct UnitCommandsTests {
     @Test(
         "convert refuses bad input with a message on standard error and exit code 2",
         arguments: [
-            (["1", "furlongs", "m"], "tallix convert: unknown unit 'furlongs'; 'tallix units CATEGORY' lists the units\n"),
-            (["1", "m", "parsecs"], "tallix convert: unknown unit 'parsecs'; 'tallix units CATEGORY' lists the units\n"),
+            (
+                ["1", "furlongs", "m"],
+                "tallix convert: unknown unit 'furlongs'; 'tallix units CATEGORY' lists the units\n"
+            ),
+            (
+                ["1", "m", "parsecs"],
+                "tallix convert: unknown unit 'parsecs'; 'tallix units CATEGORY' lists the units\n"
+            ),
             (
                 ["1", "m", "kg"],
                 "tallix convert: 'm' (Length) and 'kg' (Mass) are not units of one category\n"
@@ -88,10 +94,24 @@ struct UnitCommandsTests {
                 "tallix convert: unknown unit 'm' in the category Mass; 'tallix units CATEGORY' lists the units\n"
             ),
             (["ten", "m", "ft"], "tallix convert: 'ten' is not a number in the locale en_US\n"),
-            (["1", "m"], "tallix convert: expected VALUE FROM TO, got 2 arguments\nusage: tallix convert VALUE FROM TO [--category NAME]\n"),
-            (["1", "m", "ft", "yd"], "tallix convert: expected VALUE FROM TO, got 4 arguments\nusage: tallix convert VALUE FROM TO [--category NAME]\n"),
-            (["1", "m", "ft", "--category"], "tallix convert: --category needs a category name\nusage: tallix convert VALUE FROM TO [--category NAME]\n"),
-            (["1", "m", "ft", "--fast"], "tallix convert: unknown option '--fast'\nusage: tallix convert VALUE FROM TO [--category NAME]\n"),
+            (["1,5", "m", "ft"], "tallix convert: '1,5' is not a number in the locale en_US\n"),
+            (["1e3", "m", "ft"], "tallix convert: '1e3' is not a number in the locale en_US\n"),
+            (
+                ["1", "m"],
+                "tallix convert: expected VALUE FROM TO, got 2 arguments\nusage: tallix convert VALUE FROM TO [--category NAME]\n"
+            ),
+            (
+                ["1", "m", "ft", "yd"],
+                "tallix convert: expected VALUE FROM TO, got 4 arguments\nusage: tallix convert VALUE FROM TO [--category NAME]\n"
+            ),
+            (
+                ["1", "m", "ft", "--category"],
+                "tallix convert: --category needs a category name\nusage: tallix convert VALUE FROM TO [--category NAME]\n"
+            ),
+            (
+                ["1", "m", "ft", "--fast"],
+                "tallix convert: unknown option '--fast'\nusage: tallix convert VALUE FROM TO [--category NAME]\n"
+            ),
         ])
     func convertErrors(arguments: [String], expected: String) {
         withTestEnvironment { _ in
@@ -122,7 +142,8 @@ struct UnitCommandsTests {
             #expect(run.status == 2)
             #expect(
                 run.error
-                    == "tallix convert: 'X' and 'Y' name units of several categories (Alpha, Beta); choose one with --category NAME\n")
+                    == "tallix convert: 'X' and 'Y' name units of several categories (Alpha, Beta); choose one with --category NAME\n"
+            )
             let chosen = tallix("convert", "5", "X", "Y", "--category=alpha")
             #expect(chosen.status == 0)
             #expect(chosen.output == "1.66666666667 ya\n")
@@ -134,7 +155,10 @@ struct UnitCommandsTests {
     @Test("a broken formula converts to zero and logs one line; the command still succeeds")
     func convertWithBrokenFormula() {
         let configuration: [String: Any] = [
-            "categories": [F.category("Broken", units: [F.plainUnit("base", symbol: "b"), F.formulaUnit("plus", to: "+", symbol: "p")])]
+            "categories": [
+                F.category(
+                    "Broken", units: [F.plainUnit("base", symbol: "b"), F.formulaUnit("plus", to: "+", symbol: "p")])
+            ]
         ]
         withTestEnvironment(configuration: configuration) { env in
             let run = tallix("convert", "2", "plus", "base")
@@ -219,7 +243,9 @@ struct UnitCommandsTests {
 
                     """)
             // A category is found by its title as well.
-            #expect(tallix("units", "Fuel economy").output.hasPrefix("Fuel economy: 4 units, base unit kilometer-per-liter\n"))
+            #expect(
+                tallix("units", "Fuel economy").output.hasPrefix(
+                    "Fuel economy: 4 units, base unit kilometer-per-liter\n"))
         }
         withTestEnvironment(locale: "de_DE") { _ in
             let run = tallix("units", "Temperatur")
@@ -233,7 +259,9 @@ struct UnitCommandsTests {
             let unknown = tallix("units", "Currency")
             #expect(unknown.status == 2)
             #expect(unknown.output == "")
-            #expect(unknown.error.hasPrefix("tallix units: unknown category 'Currency'; the categories are: Acceleration, "))
+            #expect(
+                unknown.error.hasPrefix("tallix units: unknown category 'Currency'; the categories are: Acceleration, ")
+            )
             let two = tallix("units", "Length", "Mass")
             #expect(two.status == 2)
             #expect(two.error == "tallix units: expected at most one CATEGORY\nusage: tallix units [CATEGORY]\n")
