@@ -159,18 +159,22 @@ extension QVRTallixExpression {
     // MARK: - Passes 4 and 5: exponents, multiply/divide
 
     public func evaluateExponents(_ list: [QVRTallixComponent]) throws(QVRException) -> [QVRTallixComponent] {
-        try evaluateBinaryPass(list, belongs: { $0.isExponentsOperation }, passName: "exponents")
+        try evaluateBinaryPass(list, belongs: { $0.isExponentsOperation }) { operation, list in
+            "Couldn't handle exponents \(operation) \(list)"
+        }
     }
 
     public func evaluateMultiplyDivide(_ list: [QVRTallixComponent]) throws(QVRException) -> [QVRTallixComponent] {
-        try evaluateBinaryPass(list, belongs: { $0.isMultiplyDivideOperation }, passName: "multiply/divide")
+        try evaluateBinaryPass(list, belongs: { $0.isMultiplyDivideOperation }) { operation, list in
+            "Couldn't handle multiply/divide \(operation) \(list)"
+        }
     }
 
     /// The left-to-right procedure shared by passes 4 and 5.
     private func evaluateBinaryPass(
         _ list: [QVRTallixComponent],
         belongs: (QVRTallixComponent) -> Bool,
-        passName: String
+        fallbackMessage: (UInt64, String) -> String
     ) throws(QVRException) -> [QVRTallixComponent] {
         var output: [QVRTallixComponent] = []
         var index = 0
@@ -199,13 +203,12 @@ extension QVRTallixExpression {
                     value = computed
                 } else {
                     QVRLogger.logFormat(
-                        "Couldn't handle \(passName) \(component.operation.rawValue) \(QVRTallixComponent.listDescription(list))"
-                    )
+                        fallbackMessage(component.operation.rawValue, QVRTallixComponent.listDescription(list)))
                     value = QVRTallixNumber.nan()
                 }
             }
             guard !output.isEmpty else {
-                throw .range("*** -[__NSArrayM removeLastObject]: empty array for a \(passName) operator")
+                throw .range("*** -[__NSArrayM removeLastObject]: empty array (operator \(component.operation.rawValue))")
             }
             output.removeLast()
             output.append(QVRTallixComponent.componentWithTallixNumber(value))

@@ -22,6 +22,11 @@ open class QVRTallixExpression: NSObject, NSCopying, QVRCoding {
     /// A range that callers store and read back; not archived.
     public var selectedRange = NSRange(location: 0, length: 0)
 
+    /// Stores the range (plain field access, no side effect).
+    public func setSelectedRange(_ range: NSRange) {
+        selectedRange = range
+    }
+
     /// The class's coding version.
     open class var version: Int { 2 }
 
