@@ -10,7 +10,9 @@ public let QVRConfigurationDidChange = Notification.Name("QVRConfigurationDidCha
 /// Values come from the bundled folder `Configuration/`, one property-list file per key (the
 /// file "categories.plist" holds the value of "categories"), and are overridden key by key by
 /// the user's file `Configuration.plist` in the application-support directory (a dictionary).
-/// A file that cannot be read is logged and left out; its key then has no value.
+/// A file that cannot be read (missing, malformed, hostile, or a user file that is no
+/// dictionary) is logged and left out: a bundled file's key then has no value, and without the
+/// user's file the bundled values stand.
 public final class QVRConfiguration: @unchecked Sendable {
     /// The configuration of the current environment.
     public static var sharedConfiguration: QVRConfiguration { QVREnvironment.current.configuration }
@@ -81,28 +83,28 @@ public final class QVRConfiguration: @unchecked Sendable {
         {
             for name in names.sorted() where name.hasSuffix(".plist") {
                 let url = bundledDirectory.appendingPathComponent(name)
-                if let value = readPropertyList(url) {
-                    result[String(name.dropLast(".plist".count))] = value
+                do {
+                    result[String(name.dropLast(".plist".count))] = try readPropertyList(url)
+                } catch {
+                    QVRLogger.logError(error, descriptionFormat: "Ignoring bundled configuration \(name)")
                 }
             }
         }
         if let userFile, fileManager.fileExists(atPath: userFile.path) {
-            if let overrides = readPropertyList(userFile) as? [String: Any] {
+            do {
+                guard let overrides = try readPropertyList(userFile) as? [String: Any] else {
+                    throw QVRArchiveError.unexpectedRoot("not a dictionary")
+                }
                 result.merge(overrides) { _, user in user }
-            } else {
-                QVRLogger.logFormat("Ignoring configuration file \(userFile.path): not a dictionary")
+            } catch {
+                QVRLogger.logError(error, descriptionFormat: "Ignoring configuration file \(userFile.path)")
             }
         }
         return result
     }
 
-    private func readPropertyList(_ url: URL) -> Any? {
-        do {
-            let data = try Data(contentsOf: url)
-            return try PropertyListSerialization.propertyList(from: data, options: [], format: nil)
-        } catch {
-            QVRLogger.logError(error, descriptionFormat: "reading configuration \(url.lastPathComponent)")
-            return nil
-        }
+    /// The property list in the file at `url`, read without trusting its bytes.
+    private func readPropertyList(_ url: URL) throws -> Any {
+        try QVRPropertyListReader.propertyList(from: try Data(contentsOf: url))
     }
 }

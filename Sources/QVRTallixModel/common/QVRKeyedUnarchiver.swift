@@ -24,12 +24,7 @@ public final class QVRKeyedUnarchiver {
 
     /// Opens an archive; throws when the bytes are no archive of ours.
     public init(data: Data, allowedClasses: [any QVRCoding.Type]) throws {
-        let plist: Any
-        do {
-            plist = try PropertyListSerialization.propertyList(from: data, options: [], format: nil)
-        } catch {
-            throw QVRArchiveError.malformed("not a property list")
-        }
+        let plist = try QVRPropertyListReader.propertyList(from: data)
         guard let archive = plist as? [String: Any],
             archive["$archiver"] as? String == QVRKeyedArchiver.archiverName,
             let objects = archive["$objects"] as? [Any],
@@ -143,7 +138,7 @@ public final class QVRKeyedUnarchiver {
         switch item {
         case let dictionary as [String: Any]:
             guard dictionary.count == 1, let index = dictionary["$ref"].flatMap(Self.integer(from:)) else {
- fail(.malformed("a value in place that is no reference"))
+                fail(.malformed("a value in place that is no reference"))
                 return nil
             }
             return object(at: index, depth: depth)
