@@ -45,12 +45,16 @@ extension Array where Element: Hashable {
     /// respected as far as the two agree.
     /// 1. The server's elements come first in their own order (a repeated element only at its
     ///    first place).
-    /// 2. Each local element that the server's list lacks is inserted after the local element
-    ///    before it (its anchor), past the server-only elements that follow that anchor, so that
-    ///    what both sides appended after a common element reads server's first, then local's;
-    ///    a local element without an anchor goes before the first shared element, after the
-    ///    server-only elements that open the list.
-    /// 3. Elements are the same when they are equal (`isEqual:` for objects).
+    /// 2. The local list is walked in order with a cursor into the result. A local element that
+    ///    the server's list also holds (a shared anchor) moves the cursor just past it, and past
+    ///    the server-only elements that follow it, but never back: when the two lists order their
+    ///    shared elements differently, the server's order wins and the local elements that follow
+    ///    stay after everything placed before them.
+    /// 3. A local element that the server's list lacks is inserted at the cursor, which moves past
+    ///    it: so it follows every local element before it (its anchors), and what both sides
+    ///    appended after a common element reads server's first, then local's. Local elements
+    ///    before the first anchor go after the server-only elements that open the list.
+    /// 4. Elements are the same when they are equal (`isEqual:` for objects).
     ///
     /// | server | local | result |
     /// |---|---|---|
@@ -58,6 +62,7 @@ extension Array where Element: Hashable {
     /// | a c | a b c | a b c |
     /// | a b | — | a b |
     /// | x a | y a | x y a |
+    /// | a b | b x a y | a b x y |
     public func arrayByMergingWithArray(_ local: [Element]?) -> [Element] {
         var result: [Element] = []
         var seen = Set<Element>()
@@ -71,6 +76,7 @@ extension Array where Element: Hashable {
         while cursor < result.count, !localSet.contains(result[cursor]) { cursor += 1 }
         for element in local {
             if let index = result.firstIndex(of: element) {
+                guard index + 1 > cursor else { continue }
                 cursor = index + 1
                 while cursor < result.count, !localSet.contains(result[cursor]) { cursor += 1 }
             } else {

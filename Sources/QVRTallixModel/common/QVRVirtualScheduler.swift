@@ -44,16 +44,21 @@ public final class QVRVirtualScheduler: QVRScheduler {
         state.withLock { $0.entries.removeAll { $0.timer === timer } }
     }
 
-    /// Moves the clock forward by `seconds`, firing every timer that falls due on the way.
+    /// Moves the clock forward by `seconds`, firing every timer that falls due on the way, in
+    /// the order of their times; the clock stands at each timer's time while its block runs.
+    /// A negative or not finite duration moves nothing.
     @MainActor public func advance(by seconds: TimeInterval) {
-        let end = now.addingTimeInterval(seconds)
+        guard seconds.isFinite else { return }
+        let end = now.addingTimeInterval(max(seconds, 0))
         while let due = nextDue(before: end) {
             due()
         }
-        state.withLock { $0.now = end }
+        state.withLock { $0.now = max($0.now, end) }
     }
 
-    /// Sets the clock without firing anything (the wall clock jumped).
+    /// Sets the clock without firing anything (the wall clock jumped). A timer whose time has
+    /// passed fires once at the next ``advance(by:)``, like a Foundation timer, not once for
+    /// every interval it missed.
     public func setNow(_ date: Date) {
         state.withLock { $0.now = date }
     }
@@ -63,16 +68,25 @@ public final class QVRVirtualScheduler: QVRScheduler {
         for block in blocks { block() }
     }
 
-    /// Takes the earliest timer due no later than `end`, moves the clock to its time and
-    /// reschedules it; answers its block.
+    /// Takes the earliest timer due no later than `end`, moves the clock to its time (never
+    /// back), and reschedules it one interval on, past the intervals it missed; answers its block.
     private func nextDue(before end: Date) -> (@MainActor @Sendable () -> Void)? {
         state.withLock { state in
-            guard let index = state.entries.indices.min(by: { state.entries[$0].nextFire < state.entries[$1].nextFire }),
+            guard
+                let index = state.entries.indices.min(by: { state.entries[$0].nextFire < state.entries[$1].nextFire }),
                 state.entries[index].nextFire <= end
             else { return nil }
             let entry = state.entries[index]
-            state.now = entry.nextFire
-            state.entries[index].nextFire = entry.nextFire.addingTimeInterval(max(entry.timer.interval, 0.001))
+            let fireTime = max(entry.nextFire, state.now)
+            state.now = fireTime
+            let step = max(entry.timer.interval, 0.001)
+            var next = entry.nextFire.addingTimeInterval(step)
+            if next <= fireTime {
+                let missed = (fireTime.timeIntervalSince(entry.nextFire) / step).rounded(.down)
+                next = entry.nextFire.addingTimeInterval((missed + 1) * step)
+                if next <= fireTime { next = fireTime.addingTimeInterval(step) }
+            }
+            state.entries[index].nextFire = next
             return entry.block
         }
     }
