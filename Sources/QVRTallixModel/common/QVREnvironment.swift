@@ -5,7 +5,8 @@ import Synchronization
 ///
 /// Everything that differs between the running application and a test lives here: the user
 /// defaults, the user's locale, the directories, the configuration, the logger's sinks, the
-/// scheduler of timers, the pasteboard, the notification centre, the sound switch, and the
+/// scheduler of timers, the pasteboard, the notification centre, the sound switch, the HTTP
+/// transport of ``QVRURLRequest``, and the
 /// process-wide shared instances of the model (current expression, settings, catalogue, …).
 ///
 /// The live environment is ``live``. A test runs its body inside
@@ -44,6 +45,7 @@ public final class QVREnvironment: @unchecked Sendable {
         var loggingEnabled: Bool
         var soundsEnabled: Bool?
         var configuration: QVRConfiguration?
+        var httpTransport: any QVRHTTPTransport
     }
 
     /// Makes an environment.
@@ -64,7 +66,8 @@ public final class QVREnvironment: @unchecked Sendable {
         pasteboard: any QVRPasteboard = QVRGeneralPasteboard(),
         mainDispatcher: any QVRMainDispatcher = QVRDispatchQueueMainDispatcher(),
         logSinks: [any QVRLogSink] = [QVRStandardErrorLogSink()],
-        loggingEnabled: Bool = ProcessInfo.processInfo.environment["TALLIX_VERBOSE"] != nil
+        loggingEnabled: Bool = ProcessInfo.processInfo.environment["TALLIX_VERBOSE"] != nil,
+        httpTransport: any QVRHTTPTransport = QVRURLSessionTransport()
     ) {
         self.userDefaults = userDefaults ?? .standard
         self.userDefaultsSuiteName = userDefaultsSuiteName
@@ -81,12 +84,14 @@ public final class QVREnvironment: @unchecked Sendable {
                 logSinks: logSinks,
                 loggingEnabled: loggingEnabled,
                 soundsEnabled: nil,
-                configuration: nil))
+                configuration: nil,
+                httpTransport: httpTransport))
     }
 
     /// An environment for one test: a fresh user-defaults suite, private temporary directories,
     /// a virtual scheduler, a private notification centre, an in-process pasteboard, synchronous
-    /// main-thread dispatch and a memory log sink (also written to standard error when `echo`).
+    /// main-thread dispatch, a stub HTTP transport (``QVRStubHTTPTransport``) and a memory log
+    /// sink (also written to standard error when `echo`).
     public static func makeForTesting(
         locale: Locale = Locale(identifier: "en_US"),
         configuration: [String: Any]? = nil,
@@ -108,7 +113,8 @@ public final class QVREnvironment: @unchecked Sendable {
             scheduler: QVRVirtualScheduler(),
             mainDispatcher: QVRImmediateMainDispatcher(),
             logSinks: sinks,
-            loggingEnabled: true)
+            loggingEnabled: true,
+            httpTransport: QVRStubHTTPTransport())
         if let configuration {
             environment.configuration.replaceValues(configuration)
         }
@@ -142,6 +148,12 @@ public final class QVREnvironment: @unchecked Sendable {
     /// The memory sink of a test environment, when there is one.
     public var memoryLogSink: QVRMemoryLogSink? {
         logSinks.lazy.compactMap { $0 as? QVRMemoryLogSink }.first
+    }
+
+    /// The transport of ``QVRURLRequest``; a test may replace it.
+    public var httpTransport: any QVRHTTPTransport {
+        get { state.withLock { $0.httpTransport } }
+        set { state.withLock { $0.httpTransport = newValue } }
     }
 
     public var loggingEnabled: Bool {

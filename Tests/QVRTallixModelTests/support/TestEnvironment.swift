@@ -19,6 +19,9 @@ extension QVREnvironment {
 
     /// The virtual scheduler of a test environment.
     var virtualScheduler: QVRVirtualScheduler? { scheduler as? QVRVirtualScheduler }
+
+    /// The stub HTTP transport of a test environment (answers scripted by the test).
+    var stubHTTPTransport: QVRStubHTTPTransport? { httpTransport as? QVRStubHTTPTransport }
 }
 
 /// Counts the notifications of one name posted on an environment's notification centre.
