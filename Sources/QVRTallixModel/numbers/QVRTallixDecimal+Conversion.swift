@@ -43,8 +43,12 @@ extension QVRTallixDecimal {
                 : significand / QVRPowersOfTen.double[-exponent]
             return sign * result
         }
-        let text = String(decoding: QVRDecimalDigits.ascii(mantissa), as: UTF8.self) + "e\(exponent)"
-        return sign * (Double(text) ?? .nan)
+        // Correctly rounded through the C library's strtod, on the digits and exponent as ASCII.
+        var text = QVRDecimalDigits.ascii(mantissa).map { CChar(bitPattern: $0) }
+        text.append(CChar(UInt8(ascii: "e")))
+        text += String(exponent).utf8.map { CChar(bitPattern: $0) }
+        text.append(0)
+        return sign * text.withUnsafeBufferPointer { buffer in buffer.baseAddress.map { strtod($0, nil) } ?? .nan }
     }
 
     /// Foundation's decimal of the same value (for callers that need the platform type).

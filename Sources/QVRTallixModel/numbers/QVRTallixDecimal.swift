@@ -122,7 +122,9 @@ public struct QVRTallixDecimal: Sendable, Hashable, CustomStringConvertible {
         if lhs.isNaN || rhs.isNaN { return .nan }
         if rhs.mantissa == 0 { throw .divideByZero }
         if lhs.mantissa == 0 { return .zero }
-        let scale = 76 - QVRPowersOfTen.digitCount(lhs.mantissa)
+        // Scale the dividend below 10^77 (< 2^256), so that the quotient by a divisor below 10^39
+        // has at least 38 digits.
+        let scale = 77 - QVRPowersOfTen.digitCount(lhs.mantissa)
         let numerator = QVRUInt256(lhs.mantissa).multipliedByPowerOfTen(scale)
         let (quotient, remainder) = numerator.quotientAndRemainder(dividingBy: rhs.mantissa)
         return try normalized(
@@ -195,7 +197,8 @@ public struct QVRTallixDecimal: Sendable, Hashable, CustomStringConvertible {
         remainderRoundsUp: Bool = false
     ) throws(QVRTallixDecimalError) -> QVRTallixDecimal {
         if value.isZero {
-            return remainderRoundsUp ? try normalized(negative: negative, value: QVRUInt256(1), exponent: exponent) : .zero
+            return remainderRoundsUp
+                ? try normalized(negative: negative, value: QVRUInt256(1), exponent: exponent) : .zero
         }
         var drop = 0
         let digits = value.decimalDigitCount

@@ -46,16 +46,19 @@ open class QVRTallixEditableNumber: QVRTallixNumber, @unchecked Sendable {
 
     public var isBlank: Bool { string == "" || string == "-" || string == "0|" || string == "-0|" }
 
+    /// Whether the text holds the separator "|" (the internal form is ASCII: bytes are characters).
+    private var hasSeparator: Bool { string.utf8.contains(124) }
+
     public var numberOfDigits: Int {
-        string.count - (string.contains("|") ? 1 : 0) - (isNegative ? 1 : 0)
+        string.utf8.count - (hasSeparator ? 1 : 0) - (isNegative ? 1 : 0)
     }
 
     public var canAddSeparator: Bool {
-        !string.contains("|") && numberOfDigits < Self.maximumDigits
+        !hasSeparator && numberOfDigits < Self.maximumDigits
     }
 
     public var canDeleteDigit: Bool {
-        let length = string.count
+        let length = string.utf8.count
         if length < 2 { return false }
         if !isNegative { return true }
         return length != 2
@@ -127,7 +130,7 @@ open class QVRTallixEditableNumber: QVRTallixNumber, @unchecked Sendable {
         let separator = Self._separator()
         if isBlank {
             let zero = isNegative ? "-0" : "0"
-            return string.contains("|") ? zero + separator : zero
+            return hasSeparator ? zero + separator : zero
         }
         return string.replacingOccurrences(of: "|", with: separator)
     }

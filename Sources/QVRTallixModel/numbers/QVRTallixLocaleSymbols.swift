@@ -7,6 +7,8 @@ struct QVRTallixLocaleSymbols: Sendable {
     var decimalSeparator: String
     var groupingSeparator: String
     var groupingSize: Int
+    /// Whether an integer part of four digits is grouped: es_ES and pl_PL write 1234 but 12.345.
+    var groupsFourDigits: Bool
     var minusSign: String
     var exponentSymbol: String
     var currencySymbol: String
@@ -55,16 +57,28 @@ struct QVRTallixLocaleSymbols: Sendable {
             decimalSeparator: nonEmpty(decimal.decimalSeparator, "."),
             groupingSeparator: decimal.groupingSeparator ?? ",",
             groupingSize: grouping > 0 ? grouping : 3,
+            groupsFourDigits: decimal.string(from: 1234).map { $0.unicodeScalars.count > 4 } ?? true,
             minusSign: nonEmpty(decimal.minusSign, "-"),
             exponentSymbol: nonEmpty(decimal.exponentSymbol, "E"),
             currencySymbol: currency.currencySymbol ?? "¤",
             currencyCode: currency.currencyCode ?? "",
-            currencyFractionDigits: max(0, min(currency.maximumFractionDigits, 10)),
+            currencyFractionDigits: fractionDigits(of: currency),
             currencyPositivePrefix: positive.prefix,
             currencyPositiveSuffix: positive.suffix,
             currencyNegativePrefix: negative.prefix,
             currencyNegativeSuffix: negative.suffix,
             writesASCIIDigits: plain.string(from: 1) == "1")
+    }
+
+    /// The fraction digits of the formatter's currency, counted in what it writes for 1.125:
+    /// Linux's `maximumFractionDigits` answers 2 for every currency, while the yen has none and
+    /// the Kuwaiti dinar three.
+    static func fractionDigits(of currencyFormatter: NumberFormatter) -> Int {
+        guard let text = currencyFormatter.string(from: 1.125) else {
+            return max(0, min(currencyFormatter.maximumFractionDigits, 10))
+        }
+        let digits = text.unicodeScalars.filter { $0.properties.numericType == .decimal }.count
+        return max(0, min(digits - 1, 10))
     }
 
     private static func nonEmpty(_ text: String?, _ fallback: String) -> String {

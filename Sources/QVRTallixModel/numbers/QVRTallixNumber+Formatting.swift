@@ -4,7 +4,8 @@ import Foundation
 extension QVRTallixNumber {
     /// A new formatter with the platform defaults in the user's locale; when that locale writes
     /// other digits than the ASCII ones, the formatter's locale becomes "en" and it keeps the
-    /// user's currency code and symbol.
+    /// user's currency code and symbol (the symbol as its default one, so that the currency
+    /// style, which sets the symbol to none on every call, still writes the user's sign).
     public class func simpleDigitNumberFormatter() -> QVRTallixNumberFormatter {
         let userLocale = QVRUserLocale.current
         let formatter = QVRTallixNumberFormatter(locale: userLocale)
@@ -13,7 +14,7 @@ extension QVRTallixNumber {
             let userCurrencySymbol = formatter.currencySymbol
             formatter.locale = Locale(identifier: "en")
             formatter.currencyCode = userCurrencyCode
-            formatter.currencySymbol = userCurrencySymbol
+            formatter.defaultCurrencySymbol = userCurrencySymbol
         }
         return formatter
     }

@@ -4,9 +4,10 @@ import Foundation
 extension QVRTallixNumber {
     /// A number of the receiving class from the plain text on the general pasteboard, or none.
     ///
-    /// Everything before the first digit or minus sign and after the last one is trimmed; the
-    /// rest is read in the user's locale (grouping separators accepted). Text without a digit,
-    /// or that does not read as a number, gives none.
+    /// Everything before the first digit or minus sign and after the last one is trimmed
+    /// (``QVRPastedNumberText``, which also keeps the sign of "-$1.00" and the separator of ".5");
+    /// the rest is read in the user's locale (grouping separators accepted). Text without a
+    /// digit, or that does not read as a number, gives none.
     public class func tallixNumberFromPasteboard() -> Self? {
         guard let text = QVRGeneralPasteboard.general.string(forType: QVRPasteboardTypeString) else { return nil }
         return tallixNumber(fromPastedText: text)
@@ -14,16 +15,14 @@ extension QVRTallixNumber {
 
     /// The number that pasting `text` gives (see ``tallixNumberFromPasteboard()``).
     public class func tallixNumber(fromPastedText text: String) -> Self? {
-        var kept = CharacterSet.decimalDigits
-        kept.insert("-")
-        let trimmed = text.trimmingCharacters(in: kept.inverted)
-        if trimmed.isEmpty { return nil }
         let parser = QVRTallixNumberFormatter(locale: QVRUserLocale.current)
         parser.numberStyle = .decimal
         parser.isLenient = true
         parser.maximumFractionDigits = 100
         parser.maximumSignificantDigits = 100
         parser.generatesDecimalNumbers = true
+        guard let trimmed = QVRPastedNumberText.trimmed(text, decimalSeparators: parser.parsedDecimalSeparators)
+        else { return nil }
         do {
             guard let value = try parser.parsedNumber(from: trimmed) else { return nil }
             return Self(number: value)

@@ -20,11 +20,16 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
     public var maximumFractionDigits = 3
     public var notANumberSymbol = "NaN"
     public var exponentSymbol: String
-    /// The currency sign; setting none restores the locale's own.
+    /// The currency sign; setting none restores the default one (``defaultCurrencySymbol``).
     public var currencySymbol: String? {
-        get { currencySymbolOverride ?? symbols.currencySymbol }
+        get { currencySymbolOverride ?? defaultCurrencySymbol ?? symbols.currencySymbol }
         set { currencySymbolOverride = newValue }
     }
+    /// The sign that ``currencySymbol`` falls back to when set to none; none: the locale's own for
+    /// ``currencyCode``. A formatter that writes ASCII digits for a user whose locale writes other
+    /// ones keeps the user's own sign here (``QVRTallixNumber/simpleDigitNumberFormatter()``).
+    /// Setting ``locale`` clears it.
+    public var defaultCurrencySymbol: String?
     /// The currency; setting it makes the fraction digits follow it.
     public var currencyCode: String {
         didSet { symbols = QVRTallixLocaleSymbols.symbols(for: locale, currencyCode: currencyCode) }
@@ -37,6 +42,7 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
             symbols = QVRTallixLocaleSymbols.symbols(for: locale)
             exponentSymbol = symbols.exponentSymbol
             currencyCode = symbols.currencyCode
+            defaultCurrencySymbol = nil
         }
     }
 
@@ -83,7 +89,8 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
         var integerDigits: ArraySlice<UInt8>
         var fractionDigits: [UInt8]
         if value.exponent >= 0 {
-            integerDigits = ArraySlice(value.mantissa == 0 ? digits : digits + [UInt8](repeating: 48, count: value.exponent))
+            integerDigits = ArraySlice(
+                value.mantissa == 0 ? digits : digits + [UInt8](repeating: 48, count: value.exponent))
             fractionDigits = []
         } else {
             let fraction = -value.exponent
@@ -108,7 +115,9 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
 
     private func grouped(_ digits: ArraySlice<UInt8>, grouping: Bool) -> String {
         let size = symbols.groupingSize
-        guard grouping, size > 0, digits.count > size else { return String(decoding: digits, as: UTF8.self) }
+        guard grouping, size > 0, digits.count > size, digits.count > size + 1 || symbols.groupsFourDigits else {
+            return String(decoding: digits, as: UTF8.self)
+        }
         var text = ""
         var index = digits.startIndex
         let firstGroup = digits.count % size == 0 ? size : digits.count % size
@@ -184,11 +193,15 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
     /// (any script's decimal digits), the locale's grouping separators within the integer part
     /// and at most one decimal separator. None when anything else is met, when there is no
     /// digit, or when the value does not fit the decimal type.
+    ///
+    /// A lenient formatter also takes "." for "," and the reverse as grouping separators, and,
+    /// in a locale whose separators are not ASCII (ar_EG writes "٫" and "٬"), "." as the decimal
+    /// and "," as the grouping separator: the calculator writes those for such a locale.
     public func number(from text: String) -> QVRTallixDecimal? {
         var normalized: [UInt8] = []
         var sawDigit = false
         var sawSeparator = false
-        let decimalSeparator = Array(symbols.decimalSeparator.unicodeScalars)
+        let decimalSeparators = parsedDecimalSeparators.map { Array($0.unicodeScalars) }
         let groupingSeparators = Set(groupingScalars())
         let scalars = Array(text.unicodeScalars)
         var index = 0
@@ -202,7 +215,9 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
                 normalized.append(UInt8(ascii: "0") + UInt8(digit))
                 sawDigit = true
                 index += 1
-            } else if !sawSeparator, matches(decimalSeparator, in: scalars, at: index) {
+            } else if !sawSeparator,
+                let decimalSeparator = decimalSeparators.first(where: { matches($0, in: scalars, at: index) })
+            {
                 normalized.append(UInt8(ascii: "."))
                 sawSeparator = true
                 index += decimalSeparator.count
@@ -216,6 +231,13 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
         return QVRTallixDecimal(string: String(decoding: normalized, as: UTF8.self), requiresWholeText: true)
     }
 
+    /// The decimal separators that ``number(from:)`` reads: the locale's, and "." as well when
+    /// lenient in a locale whose separator is not ASCII.
+    public var parsedDecimalSeparators: [String] {
+        if isLenient, !symbols.decimalSeparator.allSatisfy(\.isASCII) { return [symbols.decimalSeparator, "."] }
+        return [symbols.decimalSeparator]
+    }
+
     private func groupingScalars() -> [Unicode.Scalar] {
         var scalars = Array(symbols.groupingSeparator.unicodeScalars)
         if scalars.contains(where: { $0.properties.isWhitespace }) {
@@ -223,6 +245,7 @@ public final class QVRTallixNumberFormatter: @unchecked Sendable {
         }
         if isLenient, symbols.decimalSeparator == "," { scalars.append(".") }
         if isLenient, symbols.decimalSeparator == "." { scalars.append(",") }
+        if isLenient, !symbols.decimalSeparator.allSatisfy(\.isASCII) { scalars.append(",") }
         return scalars
     }
 

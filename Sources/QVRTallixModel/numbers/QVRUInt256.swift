@@ -45,13 +45,17 @@ struct QVRUInt256: Sendable, Equatable, Comparable {
         return (QVRUInt256(high: highQuotient, low: lowQuotient), remainder)
     }
 
-    /// The quotient by 10^power (0 ≤ power ≤ 77), rounded down.
+    /// The quotient by 10^power (power ≥ 0), rounded down; zero from 10^78 on, which exceeds
+    /// every 256-bit value.
     func dividedByPowerOfTen(_ power: Int) -> QVRUInt256 {
-        if power <= 38 {
-            return quotientAndRemainder(dividingBy: QVRPowersOfTen.uint128[power]).quotient
+        var quotient = self
+        var rest = max(power, 0)
+        while rest > 0, !quotient.isZero {
+            let step = min(rest, 38)
+            quotient = quotient.quotientAndRemainder(dividingBy: QVRPowersOfTen.uint128[step]).quotient
+            rest -= step
         }
-        return quotientAndRemainder(dividingBy: QVRPowersOfTen.uint128[38]).quotient
-            .quotientAndRemainder(dividingBy: QVRPowersOfTen.uint128[power - 38]).quotient
+        return quotient
     }
 
     /// The value scaled by 10^power; the caller guarantees that it fits (power ≤ 77).
