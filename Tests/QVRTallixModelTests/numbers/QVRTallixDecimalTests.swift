@@ -60,9 +60,12 @@ struct QVRTallixDecimalTests {
         #expect(try QVRTallixDecimal.add(d("1e100"), d("1e-100")) == d("1e100"))
     }
 
-    @Test("parsing and printing round-trip exactly", arguments: [
-        "0", "2.5", "-0.001", "123456789012345678901234567890123456789", "1e-128", "3.4e127", "0.000000000000000001",
-    ])
+    @Test(
+        "parsing and printing round-trip exactly",
+        arguments: [
+            "0", "2.5", "-0.001", "123456789012345678901234567890123456789", "1e-128", "3.4e127",
+            "0.000000000000000001",
+        ])
     func roundTrip(_ text: String) {
         let value = d(text)
         #expect(QVRTallixDecimal(string: value.description) == value)
@@ -127,5 +130,50 @@ struct QVRTallixDecimalTests {
         #expect(
             try QVRTallixDecimal.subtract(d("-886156332055000000000000000"), d("0.000000031882"))
                 == d("-886156332055000000000000000.00000003188"))
+    }
+
+    // MARK: - Regressions
+
+    @Test("a product whose 78 digits all fall below 10^-128 raises underflow instead of trapping")
+    func productBelowLowestExponent() throws {
+        // (2^128 − 1)² has 78 digits; at the exponent −206 every one of them must be dropped.
+        let widest = try QVRTallixDecimal(negative: false, mantissa: UInt128.max, exponent: -103)
+        #expect(throws: QVRTallixDecimalError.underflow) { try QVRTallixDecimal.multiply(widest, widest) }
+        let justAbove = try QVRTallixDecimal(negative: true, mantissa: UInt128.max, exponent: -102)
+        #expect(try QVRTallixDecimal.multiply(justAbove, widest) == d("-1e-128"))
+    }
+
+    @Test("a quotient keeps at least 38 digits even for a 39-digit divisor")
+    func quotientPrecision() throws {
+        let quotient = try QVRTallixDecimal.divide(.one, d("123456789012345678901234567890123456789"))
+        #expect(
+            quotient.description == "0.0000000000000000000000000000000000000081000000729000006633900060368490549353")
+    }
+
+    @Test("the largest value reads back from its text with all 39 digits")
+    func largestValueReadsBack() throws {
+        let largest = try QVRTallixDecimal(negative: false, mantissa: UInt128.max, exponent: 127)
+        #expect(QVRTallixDecimal(string: "340282366920938463463374607431768211455e127") == largest)
+        #expect(QVRTallixDecimal(string: largest.description) == largest)
+        #expect(QVRTallixDecimal(string: "340282366920938463463374607431768211455")?.mantissa == UInt128.max)
+    }
+
+    @Test("text is rounded once, not first to 39 digits and then again at 10^-128")
+    func textRoundedOnce() {
+        // The digit at 10^-129 is 4, so 1 × 10^-100 is the value; rounding the 40th digit first
+        // would carry into it and round up.
+        let text = "1." + String(repeating: "0", count: 28) + "4" + String(repeating: "9", count: 9) + "5e-100"
+        #expect(d(text) == d("1e-100"))
+        #expect(d("4.99999999999999999999999999999999999999995e-129") == .zero)
+        #expect(d("5e-129") == d("1e-128"))
+        #expect(d("-5e-129") == d("-1e-128"))
+        #expect(d("1e-200") == .zero)
+    }
+
+    @Test("text too large for the decimal reads as none")
+    func textTooLarge() {
+        #expect(QVRTallixDecimal(string: "3.5e165") == nil)
+        #expect(QVRTallixDecimal(string: "1e99999999999") == nil)
+        #expect(QVRTallixDecimal(string: "34028236692093846346337460743176821145.5e128") != nil)
     }
 }

@@ -85,17 +85,17 @@ struct BigUInt: Equatable, Comparable, CustomStringConvertible {
 
     /// 10 to the power `exponent` (0 or more).
     static func powerOfTen(_ exponent: Int) -> BigUInt {
-        var result = BigUInt(1)
-        var rest = exponent
-        let chunk = BigUInt(1_000_000_000_000_000_000)  // 10^18
-        while rest >= 18 {
-            result = result * chunk
-            rest -= 18
-        }
-        var small: UInt128 = 1
-        for _ in 0..<rest { small *= 10 }
-        return result * BigUInt(small)
+        if exponent < powersOfTen.count { return powersOfTen[exponent] }
+        return powersOfTen[powersOfTen.count - 1] * powerOfTen(exponent - powersOfTen.count + 1)
     }
+
+    /// 10^0 … 10^700, made once.
+    private static let powersOfTen: [BigUInt] = {
+        var table = [BigUInt(1)]
+        let ten = BigUInt(10)
+        for _ in 1...700 { table.append(table[table.count - 1] * ten) }
+        return table
+    }()
 
     /// The decimal digits (slow; for failure messages and digit counts).
     var description: String {
@@ -183,8 +183,9 @@ struct ExactDecimal: CustomStringConvertible {
 
     /// The order of `lhs` and `rhs` compared by their magnitudes only.
     static func orderOfMagnitudes(_ lhs: ExactDecimal, _ rhs: ExactDecimal) -> Int {
-        order(ExactDecimal(isNegative: false, magnitude: lhs.magnitude, exponent: lhs.exponent),
-              ExactDecimal(isNegative: false, magnitude: rhs.magnitude, exponent: rhs.exponent))
+        order(
+            ExactDecimal(isNegative: false, magnitude: lhs.magnitude, exponent: lhs.exponent),
+            ExactDecimal(isNegative: false, magnitude: rhs.magnitude, exponent: rhs.exponent))
     }
 }
 
