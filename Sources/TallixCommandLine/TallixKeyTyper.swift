@@ -44,7 +44,8 @@ public enum TallixKeyTyper {
                 var end = index
                 while end < characters.count, isWordLetter(characters[end]) { end += 1 }
                 var digitsEnd = end
-                while digitsEnd < characters.count, let byte = characters[digitsEnd].asciiValue, byte >= 48, byte <= 57 {
+                while digitsEnd < characters.count, let byte = characters[digitsEnd].asciiValue, byte >= 48, byte <= 57
+                {
                     digitsEnd += 1
                 }
                 let word = String(characters[index..<end])

@@ -45,7 +45,10 @@ enum EvalBenchmark {
         if let tallix {
             let wallRatio = qalc.wall / tallix.wall
             let cpuRatio = qalc.cpu / max(tallix.cpu, 1e-9)
-            print(String(format: "  tallix is %.1f× faster than qalc in wall time, %.1f× in CPU time (target ≥ 10×)", wallRatio, cpuRatio))
+            print(
+                String(
+                    format: "  tallix is %.1f× faster than qalc in wall time, %.1f× in CPU time (target ≥ 10×)",
+                    wallRatio, cpuRatio))
         }
     }
 
@@ -61,7 +64,9 @@ enum EvalBenchmark {
             if depth > 2 || Int.random(in: 0..<10, using: &generator) < 3 { return number() }
             let operators = ["+", "-", "*", "/", "^"]
             let operation = operators[Int.random(in: 0..<operators.count, using: &generator)]
-            if operation == "^" { return "(" + expression(depth + 1) + ")^" + String(Int.random(in: 0...3, using: &generator)) }
+            if operation == "^" {
+                return "(" + expression(depth + 1) + ")^" + String(Int.random(in: 0...3, using: &generator))
+            }
             let text = expression(depth + 1) + operation + expression(depth + 1)
             return Int.random(in: 0..<10, using: &generator) < 3 ? "(" + text + ")" : text
         }
@@ -91,7 +96,8 @@ enum EvalBenchmark {
         var after = rusage()
         getrusage(Int32(RUSAGE_CHILDREN.rawValue), &after)
         func seconds(_ time: timeval) -> Double { Double(time.tv_sec) + Double(time.tv_usec) / 1e6 }
-        let cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime)
+        let cpu =
+            seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime)
         return (wall, cpu)
     }
 

@@ -12,11 +12,14 @@ enum NumbersBenchmark {
         let editable = QVRTallixEditableNumber(string: "-12345|678")
         print("numbers (38-digit operands where it matters):")
         Benchmark.report("add:", seconds: Benchmark.medianSeconds { blackHole(a.add(b)) }, targetSeconds: 1e-6)
-        Benchmark.report("multiply:", seconds: Benchmark.medianSeconds { blackHole(a.multiply(b)) }, targetSeconds: 1e-6)
+        Benchmark.report(
+            "multiply:", seconds: Benchmark.medianSeconds { blackHole(a.multiply(b)) }, targetSeconds: 1e-6)
         Benchmark.report("divide:", seconds: Benchmark.medianSeconds { blackHole(a.divide(b)) }, targetSeconds: 1e-6)
         Benchmark.report("sin:", seconds: Benchmark.medianSeconds { blackHole(small.sin(false)) })
         Benchmark.report("factorial", seconds: Benchmark.medianSeconds { blackHole(seven.factorial()) })
-        Benchmark.report("formattedString", seconds: Benchmark.medianSeconds { blackHole(third.formattedString) }, targetSeconds: 5e-6)
+        Benchmark.report(
+            "formattedString", seconds: Benchmark.medianSeconds { blackHole(third.formattedString) },
+            targetSeconds: 5e-6)
         Benchmark.report("editString", seconds: Benchmark.medianSeconds { blackHole(editable.editString) })
     }
 }

@@ -12,7 +12,9 @@ let requested = Array(CommandLine.arguments.dropFirst())
 let unknown = requested.filter { name in !benchmarks.contains { $0.name == name } }
 if !unknown.isEmpty {
     FileHandle.standardError.write(
-        Data("tallix-bench: unknown benchmark \(unknown.joined(separator: ", ")); known: \(benchmarks.map(\.name).joined(separator: ", "))\n".utf8))
+        Data(
+            "tallix-bench: unknown benchmark \(unknown.joined(separator: ", ")); known: \(benchmarks.map(\.name).joined(separator: ", "))\n"
+                .utf8))
     exit(2)
 }
 MainActor.assumeIsolated {

@@ -48,7 +48,8 @@ public enum QVRLocalization {
     }
 
     private static func loadTable(_ table: String, localization: String, resources: URL) -> [String: String] {
-        let url = resources
+        let url =
+            resources
             .appendingPathComponent(localization + ".lproj", isDirectory: true)
             .appendingPathComponent(table + ".strings")
         let key = url.path

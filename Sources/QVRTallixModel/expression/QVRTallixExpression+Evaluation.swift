@@ -111,7 +111,8 @@ extension QVRTallixExpression {
                 value = applied
             } else {
                 QVRLogger.logFormat(
-                    "Couldn't handle function \(component.operation.rawValue) \(QVRTallixComponent.listDescription(list))")
+                    "Couldn't handle function \(component.operation.rawValue) \(QVRTallixComponent.listDescription(list))"
+                )
                 value = QVRTallixNumber.nan()
             }
             if component.operation == .percent, output.last?.isAddSubtractOperation == true {
@@ -208,7 +209,8 @@ extension QVRTallixExpression {
                 }
             }
             guard !output.isEmpty else {
-                throw .range("*** -[__NSArrayM removeLastObject]: empty array (operator \(component.operation.rawValue))")
+                throw .range(
+                    "*** -[__NSArrayM removeLastObject]: empty array (operator \(component.operation.rawValue))")
             }
             output.removeLast()
             output.append(QVRTallixComponent.componentWithTallixNumber(value))
@@ -260,7 +262,8 @@ extension QVRTallixExpression {
             } else {
                 accumulator = QVRTallixNumber.nan()
                 QVRLogger.logFormat(
-                    "Couldn't handle add/subtract \(operation.operation.rawValue) \(QVRTallixComponent.listDescription(list))")
+                    "Couldn't handle add/subtract \(operation.operation.rawValue) \(QVRTallixComponent.listDescription(list))"
+                )
             }
             index += 2
         }

@@ -28,7 +28,9 @@ open class QVRTallixNumber: NSObject, NSCopying, QVRCoding, @unchecked Sendable 
             self.init(number: nil)
             return
         }
-        let decimal = QVRTallixDecimal(string: foundationNumber.stringValue) ?? QVRTallixDecimal(double: foundationNumber.doubleValue)
+        let decimal =
+            QVRTallixDecimal(string: foundationNumber.stringValue)
+            ?? QVRTallixDecimal(double: foundationNumber.doubleValue)
         self.init(number: decimal)
     }
 

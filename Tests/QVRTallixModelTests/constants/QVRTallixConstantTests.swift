@@ -92,11 +92,14 @@ struct QVRTallixConstantTests {
         withTestEnvironment(locale: "de_DE") { _ in
             let titles = QVRTallixConstantNumber.constants().map(\.title)
             #expect(titles.contains("Lichtgeschwindigkeit im Vakuum (m/s)"))
-            #expect(titles == titles.sorted { $0.compare($1, locale: Locale(identifier: "de_DE")) == .orderedAscending })
+            #expect(
+                titles == titles.sorted { $0.compare($1, locale: Locale(identifier: "de_DE")) == .orderedAscending })
         }
     }
 
-    @Test("A configuration change of only a title or a hidden flag posts nothing; a changed, added or removed value posts one")
+    @Test(
+        "A configuration change of only a title or a hidden flag posts nothing; a changed, added or removed value posts one"
+    )
     func changeNotifications() {
         withTestEnvironment(configuration: configuration([["name": "Pi", "value": "3.14"]])) { environment in
             _ = QVRTallixGlobalConstantNumber.constants()
@@ -151,10 +154,12 @@ struct QVRTallixConstantTests {
             let c = try #require(QVRTallixGlobalConstantNumber.constantNamed("Speed of Light"))
             #expect(c.decimalNumber?.description == "299792458")
             #expect(c.title == "Speed of Light in Vacuum (m/s)")
-            #expect(QVRTallixGlobalConstantNumber.constantNamed("Planck Constant")?.decimalNumber?.description
-                == "0.000000000000000000000000000000000662607015")
-            #expect(QVRTallixGlobalConstantNumber.constantNamed("Electron Mass")?.decimalNumber
-                == QVRTallixDecimal(string: "9.1093837139e-31"))
+            #expect(
+                QVRTallixGlobalConstantNumber.constantNamed("Planck Constant")?.decimalNumber?.description
+                    == "0.000000000000000000000000000000000662607015")
+            #expect(
+                QVRTallixGlobalConstantNumber.constantNamed("Electron Mass")?.decimalNumber
+                    == QVRTallixDecimal(string: "9.1093837139e-31"))
         }
     }
 
@@ -168,8 +173,9 @@ struct QVRTallixConstantTests {
             let named = QVRTallixConstantNumber(number: QVRTallixDecimal(2))
             named.setTitle("Two")
             let data = try QVRKeyedArchiver.archivedData(withRootObject: named)
-            let decoded = try QVRKeyedUnarchiver.unarchivedObject(
-                ofClasses: [QVRTallixConstantNumber.self], from: data) as? QVRTallixConstantNumber
+            let decoded =
+                try QVRKeyedUnarchiver.unarchivedObject(
+                    ofClasses: [QVRTallixConstantNumber.self], from: data) as? QVRTallixConstantNumber
             #expect(decoded?.title == "Two")
             #expect(decoded?.decimalNumber?.description == "2")
             let other = QVRTallixConstantNumber(number: QVRTallixDecimal(1))

@@ -74,8 +74,9 @@ struct QVRTallixComponentTests {
             override init() {}
         }
         let data = try QVRKeyedArchiver.archivedData(withRootObject: Both())
-        let decoded = try QVRKeyedUnarchiver.unarchivedObject(
-            ofClasses: QVRTallixExpression.archiveClasses, from: data) as? QVRTallixComponent
+        let decoded =
+            try QVRKeyedUnarchiver.unarchivedObject(
+                ofClasses: QVRTallixExpression.archiveClasses, from: data) as? QVRTallixComponent
         #expect(decoded?.operation == QVRTallixOperationNone)
         #expect(value(decoded?.tallixNumber) == "7")
     }
@@ -89,8 +90,9 @@ struct QVRTallixComponentTests {
             override init() {}
         }
         let data = try QVRKeyedArchiver.archivedData(withRootObject: Bare())
-        let decoded = try QVRKeyedUnarchiver.unarchivedObject(
-            ofClasses: QVRTallixExpression.archiveClasses, from: data) as? QVRTallixComponent
+        let decoded =
+            try QVRKeyedUnarchiver.unarchivedObject(
+                ofClasses: QVRTallixExpression.archiveClasses, from: data) as? QVRTallixComponent
         #expect(decoded?.operation == .percent)
         #expect(decoded?.isOperation == true)
     }
@@ -126,8 +128,10 @@ struct QVRTallixComponentTests {
         withTestEnvironment { _ in
             let expected: [(UInt64, String, String, String, UInt)] = [
                 (0, "Percent", "%", "percent", 4), (1, "Negate", "±", "plus, minus", 4),
-                (2, "OpenParenthesis", "(", "open parenthesis", 0), (3, "CloseParenthesis", ")", "close parenthesis", 0),
-                (4, "Divide", "÷", "divide", 2), (5, "Multiply", "×", "multiply", 2), (6, "Subtract", "−", "subtract", 1),
+                (2, "OpenParenthesis", "(", "open parenthesis", 0),
+                (3, "CloseParenthesis", ")", "close parenthesis", 0),
+                (4, "Divide", "÷", "divide", 2), (5, "Multiply", "×", "multiply", 2),
+                (6, "Subtract", "−", "subtract", 1),
                 (7, "Add", "+", "add", 1), (8, "Equal", "=", "equal", 0), (9, "Round", "RND", "round", 4),
                 (10, "Factorial", "!", "factorial", 4), (11, "XPOW2", "²", "square", 4), (12, "XPOW3", "³", "cube", 4),
                 (13, "XPOWY", "xʸ", "power", 3), (14, "YPOWX", "yˣ", "reverse power", 3),
@@ -136,7 +140,8 @@ struct QVRTallixComponentTests {
                 (19, "XRT3", "³√", "cube root", 4), (20, "YRTX", "ʸ√x", "root", 3),
                 (21, "XEEY", "EE", "ee engineering exponent", 3), (22, "LN", "ln", "natural log", 4),
                 (23, "XLOGY", "logy", "logarithm", 3), (24, "LOG10", "log₁₀", "log base 10", 4),
-                (25, "LOG2", "log₂", "log base 2", 4), (26, "EXP", "eˣ", "exponential", 4), (27, "SIN", "sin", "sine", 4),
+                (25, "LOG2", "log₂", "log base 2", 4), (26, "EXP", "eˣ", "exponential", 4),
+                (27, "SIN", "sin", "sine", 4),
                 (28, "ASIN", "asin", "inverse sine", 4), (29, "COS", "cos", "cosine", 4),
                 (30, "ACOS", "acos", "inverse cosine", 4), (31, "TAN", "tan", "tangent", 4),
                 (32, "ATAN", "atan", "inverse tangent", 4), (33, "SINH", "sinh", "hyperbolic sine", 4),

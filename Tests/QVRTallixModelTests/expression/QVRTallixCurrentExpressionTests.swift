@@ -15,7 +15,9 @@ struct QVRTallixCurrentExpressionTests {
 
     var path: String { QVRTallixExpression._currentExpressionPath() }
 
-    @Test("On a first start without the file, a new expression with one plain zero; dirty, so the first save writes the file")
+    @Test(
+        "On a first start without the file, a new expression with one plain zero; dirty, so the first save writes the file"
+    )
     func firstStart() throws {
         try withTestEnvironment { environment in
             #expect(!FileManager.default.fileExists(atPath: path))
@@ -69,7 +71,9 @@ struct QVRTallixCurrentExpressionTests {
         }
     }
 
-    @Test("An edit followed by a wait of more than 10 seconds leaves the file holding it; a second wait without edits writes nothing")
+    @Test(
+        "An edit followed by a wait of more than 10 seconds leaves the file holding it; a second wait without edits writes nothing"
+    )
     func periodicSave() throws {
         try withTestEnvironment { environment in
             let scheduler = try #require(environment.virtualScheduler)
@@ -82,8 +86,9 @@ struct QVRTallixCurrentExpressionTests {
             QVRTallixExpression.setCurrentExpression(current)
             scheduler.advance(by: 10)
             let saved = try Data(contentsOf: URL(fileURLWithPath: path))
-            let decoded = try QVRKeyedUnarchiver.unarchivedObject(
-                ofClasses: QVRTallixExpression.archiveClasses, from: saved) as? QVRTallixExpression
+            let decoded =
+                try QVRKeyedUnarchiver.unarchivedObject(
+                    ofClasses: QVRTallixExpression.archiveClasses, from: saved) as? QVRTallixExpression
             #expect(decoded?.stringDescription == "7 × 6 = 42")
             try FileManager.default.removeItem(atPath: path)
             scheduler.advance(by: 25)
@@ -101,9 +106,11 @@ struct QVRTallixCurrentExpressionTests {
         }
     }
 
-    @Test("A corrupt, truncated or hostile file gives a new expression and one log line", arguments: [
-        "garbage", "truncated", "empty", "wrongRoot", "foreignClass", "cycle", "plainText",
-    ])
+    @Test(
+        "A corrupt, truncated or hostile file gives a new expression and one log line",
+        arguments: [
+            "garbage", "truncated", "empty", "wrongRoot", "foreignClass", "cycle", "plainText",
+        ])
     func badFiles(_ kind: String) throws {
         try withTestEnvironment { environment in
             let good = try QVRKeyedArchiver.archivedData(withRootObject: typed("1+2"))

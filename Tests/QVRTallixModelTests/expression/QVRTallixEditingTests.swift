@@ -134,7 +134,9 @@ struct QVRTallixEditingTests {
         }
     }
 
-    @Test("deleteDigitOrOperation: 2 + gives 2; an undeletable single typed number is cleared; a single plain number becomes a plain zero")
+    @Test(
+        "deleteDigitOrOperation: 2 + gives 2; an undeletable single typed number is cleared; a single plain number becomes a plain zero"
+    )
     func deleting() {
         withTestEnvironment { _ in
             let operatorDeleted = typed("2+")
@@ -155,7 +157,9 @@ struct QVRTallixEditingTests {
         }
     }
 
-    @Test("clearExpression on 12 + 3 keeps the component of 12 with its number cleared; a result alone becomes a new blank typed number")
+    @Test(
+        "clearExpression on 12 + 3 keeps the component of 12 with its number cleared; a result alone becomes a new blank typed number"
+    )
     func clearing() throws {
         try withTestEnvironment { _ in
             let expression = typed("12+3")

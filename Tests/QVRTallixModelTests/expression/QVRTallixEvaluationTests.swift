@@ -81,7 +81,8 @@ struct QVRTallixEvaluationTests {
         withTestEnvironment { _ in
             let degrees = QVRTallixNumber.tallixNumberWithDoubleValue(sin(30.0 * 3.141592653589793 / 180.0))
             #expect(evaluate(components(30, QVRTallixOperation.sin)) == value(degrees))
-            #expect(QVRTallixExpression(components: components(30, QVRTallixOperation.sin)).result.formattedString == "0.5")
+            #expect(
+                QVRTallixExpression(components: components(30, QVRTallixOperation.sin)).result.formattedString == "0.5")
             let radians = evaluate(components(30, QVRTallixOperation.sin), radians: true)
             #expect(radians == value(QVRTallixNumber.tallixNumberWithDoubleValue(sin(30.0))))
         }
@@ -176,7 +177,8 @@ struct QVRTallixEvaluationTests {
     func displayTail() {
         withTestEnvironment { _ in
             let expression = QVRTallixExpression()
-            let tail = expression.evaluateForDisplay(components(2, QVRTallixOperation.add, 3, QVRTallixOperation.multiply))
+            let tail = expression.evaluateForDisplay(
+                components(2, QVRTallixOperation.add, 3, QVRTallixOperation.multiply))
             #expect(QVRTallixComponent.listDescription(tail) == "(3, ×)")
             let whole = expression.evaluateForDisplay(components(2, QVRTallixOperation.add, 3))
             #expect(whole.count == 3)
@@ -193,10 +195,12 @@ struct QVRTallixEvaluationTests {
         }
     }
 
-    @Test("The double-argument operators of passes 4 and 5", arguments: [
-        (QVRTallixOperation.yPowX, "6561"), (.yRtX, "2"), (.xEEY, "8000"), (.xRtY, "1.1472026904398771"),
-        (.divide, "2.6666666666666666666666666666666666667"),
-    ])
+    @Test(
+        "The double-argument operators of passes 4 and 5",
+        arguments: [
+            (QVRTallixOperation.yPowX, "6561"), (.yRtX, "2"), (.xEEY, "8000"), (.xRtY, "1.1472026904398771"),
+            (.divide, "2.6666666666666666666666666666666666667"),
+        ])
     func binaryOperators(_ operation: QVRTallixOperation, _ expected: String) {
         withTestEnvironment { _ in
             let result = evaluate(components(8, operation, 3))

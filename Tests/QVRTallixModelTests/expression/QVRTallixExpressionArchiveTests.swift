@@ -108,12 +108,14 @@ struct QVRTallixExpressionArchiveTests {
     func stringDescriptions() {
         withTestEnvironment { _ in
             let factorial = QVRTallixExpression(
-                components: components(5, QVRTallixOperation.factorial, QVRTallixOperation.add, 2, QVRTallixOperation.equal))
+                components: components(
+                    5, QVRTallixOperation.factorial, QVRTallixOperation.add, 2, QVRTallixOperation.equal))
             #expect(factorial.stringDescription == "5! + 2 = 122")
             #expect(factorial.mailDescription == "5! + 2 = 122")
             let group = QVRTallixExpression(
                 components: components(
-                    QVRTallixOperation.openParenthesis, 1, QVRTallixOperation.add, 2, QVRTallixOperation.closeParenthesis,
+                    QVRTallixOperation.openParenthesis, 1, QVRTallixOperation.add, 2,
+                    QVRTallixOperation.closeParenthesis,
                     QVRTallixOperation.multiply, 3))
             #expect(group.stringDescription == "(1 + 2) × 3 = 9")
             #expect(typed("2+3*4").stringDescription == "2 + 3 × 4 = 14")

@@ -27,7 +27,8 @@ struct QVRTallixKeySequencePropertyTests {
         let length = Int.random(in: 1...40, using: &generator)
         var keys: [UInt64] = []
         for _ in 0..<length {
-            let key = Bool.random(using: &generator) && Int.random(in: 0..<50, using: &generator) == 0
+            let key =
+                Bool.random(using: &generator) && Int.random(in: 0..<50, using: &generator) == 0
                 ? UInt64.random(in: 62...200, using: &generator)
                 : UInt64.random(in: 0...61, using: &generator)
             keys.append(key)
@@ -42,8 +43,9 @@ struct QVRTallixKeySequencePropertyTests {
         #expect(!expression.stringDescription.isEmpty, "seed \(seed)")
         if seed % 64 == 0 {
             let data = try QVRKeyedArchiver.archivedData(withRootObject: expression)
-            let decoded = try QVRKeyedUnarchiver.unarchivedObject(
-                ofClasses: QVRTallixExpression.archiveClasses, from: data) as? QVRTallixExpression
+            let decoded =
+                try QVRKeyedUnarchiver.unarchivedObject(
+                    ofClasses: QVRTallixExpression.archiveClasses, from: data) as? QVRTallixExpression
             #expect(decoded?.components.count == expression.components.count, "seed \(seed)")
         }
     }

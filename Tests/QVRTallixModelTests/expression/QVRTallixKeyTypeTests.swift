@@ -57,11 +57,16 @@ struct QVRTallixKeyTypeTests {
         }
     }
 
-    @Test("Every typed character of the table", arguments: [
-        ("\u{7F}", 10), ("C", 11), ("c", 11), ("\n", 12), ("\r", 12), ("=", 12), ("\u{F739}", 12), (",", 13), (".", 13),
-        ("%", 14), ("±", 15), ("(", 16), ("[", 16), (")", 17), ("]", 17), ("/", 19), ("*", 20), ("-", 21), ("+", 22),
-        ("!", 27), ("@", 28), ("#", 29), ("^", 30), ("√", 35), ("E", 39), ("e", 44), ("a", 61), (" ", 61), ("×", 61),
-    ] as [(String, UInt64)])
+    @Test(
+        "Every typed character of the table",
+        arguments: [
+            ("\u{7F}", 10), ("C", 11), ("c", 11), ("\n", 12), ("\r", 12), ("=", 12), ("\u{F739}", 12), (",", 13),
+            (".", 13),
+            ("%", 14), ("±", 15), ("(", 16), ("[", 16), (")", 17), ("]", 17), ("/", 19), ("*", 20), ("-", 21),
+            ("+", 22),
+            ("!", 27), ("@", 28), ("#", 29), ("^", 30), ("√", 35), ("E", 39), ("e", 44), ("a", 61), (" ", 61),
+            ("×", 61),
+        ] as [(String, UInt64)])
     func typedCharacters(_ text: String, _ expected: UInt64) {
         withTestEnvironment { _ in
             #expect(QVRTallixExpression.keyTypeFromString(text).rawValue == expected)
