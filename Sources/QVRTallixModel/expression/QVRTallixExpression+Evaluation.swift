@@ -187,16 +187,7 @@ extension QVRTallixExpression {
                 continue
             }
             let left = output.last?.tallixNumber
-            guard index + 1 < list.count else { break }
-            let next = list[index + 1]
-            let right: QVRTallixNumber?
-            if let number = next.tallixNumber {
-                right = number
-            } else if next.operation == .equal {
-                right = left
-            } else {
-                break
-            }
+            guard let right = Self.rightOperand(in: list, after: index, repeating: left) else { break }
             var value: QVRTallixNumber?
             if let left {
                 let operand = right ?? QVRTallixNumber()
@@ -217,6 +208,19 @@ extension QVRTallixExpression {
             index += 2
         }
         return output
+    }
+
+    /// The right operand of the operator at `index`: the next component's number; the left
+    /// operand again when the next component is Equal (which is consumed). The outer none stops
+    /// the pass (no next component, or one of another kind); the inner none is an absent operand.
+    static func rightOperand(in list: [QVRTallixComponent], after index: Int, repeating left: QVRTallixNumber?)
+        -> QVRTallixNumber??
+    {
+        guard index + 1 < list.count else { return nil }
+        let next = list[index + 1]
+        if let number = next.tallixNumber { return .some(number) }
+        if next.operation == .equal { return .some(left) }
+        return nil
     }
 
     /// The value of a double-argument operator of passes 4 and 5; none for another operation.
@@ -244,16 +248,7 @@ extension QVRTallixExpression {
         var index = 1
         while index < list.count {
             let operation = list[index]
-            guard index + 1 < list.count else { break }
-            let next = list[index + 1]
-            let right: QVRTallixNumber?
-            if let number = next.tallixNumber {
-                right = number
-            } else if next.operation == .equal {
-                right = accumulator
-            } else {
-                break
-            }
+            guard let right = Self.rightOperand(in: list, after: index, repeating: accumulator) else { break }
             let operand = right ?? QVRTallixNumber()
             if operation.isOperation && operation.operation == .subtract {
                 accumulator = accumulator?.subtract(operand)

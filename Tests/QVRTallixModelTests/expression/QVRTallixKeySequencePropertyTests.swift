@@ -22,7 +22,7 @@ struct QVRTallixKeySequencePropertyTests {
     }
 
     func checkSequence(seed: UInt64) throws {
-        var generator = SplitMix64(seed: seed)
+        var generator = SeededRandomNumberGenerator(seed: seed)
         let expression = QVRTallixExpression()
         let length = Int.random(in: 1...40, using: &generator)
         var keys: [UInt64] = []
