@@ -124,15 +124,21 @@ struct QVRTallixEvaluationTests {
         }
     }
 
+    /// 2 × ( 3 + 4 ) x² − 10 % =, the worked example of Part 2.2.
+    func workedExample() -> [QVRTallixComponent] {
+        components(
+            2, QVRTallixOperation.multiply, QVRTallixOperation.openParenthesis, 3, QVRTallixOperation.add, 4,
+            QVRTallixOperation.closeParenthesis, QVRTallixOperation.xPow2, QVRTallixOperation.subtract, 10,
+            QVRTallixOperation.percent, QVRTallixOperation.equal)
+    }
+
     @Test("The input list of every pass is unchanged afterwards")
     func inputsUnchanged() throws {
         try withTestEnvironment { _ in
             let expression = QVRTallixExpression()
-            let list = components(
-                2, QVRTallixOperation.multiply, QVRTallixOperation.openParenthesis, 3, QVRTallixOperation.add, 4,
-                QVRTallixOperation.closeParenthesis, QVRTallixOperation.xPow2, QVRTallixOperation.subtract, 10,
-                QVRTallixOperation.percent, QVRTallixOperation.equal)
+            let list = workedExample() + components(QVRTallixOperation.add, QVRTallixEditableNumber(string: "1|5"))
             let before = list.map { $0 }
+            let text = QVRTallixComponent.listDescription(list)
             _ = try expression.evaluateParenthesis(list)
             _ = try expression.evaluateFunctions(list)
             _ = try expression.evaluateExponents(list)
@@ -142,18 +148,17 @@ struct QVRTallixEvaluationTests {
             _ = expression.resultForExpression(list)
             #expect(list.count == before.count)
             #expect(zip(list, before).allSatisfy { $0 === $1 })
+            #expect(QVRTallixComponent.listDescription(list) == text)
+            #expect((list.last?.tallixNumber as? QVRTallixEditableNumber)?.string == "1|5")
             #expect(list.allSatisfy { $0.isOperation || value($0.tallixNumber) != "absent" })
         }
     }
 
     @Test("The worked example 2 × ( 3 + 4 ) x² − 10 % = gives 88.2, pass by pass")
-    func workedExample() throws {
+    func workedExamplePasses() throws {
         try withTestEnvironment { _ in
             let expression = QVRTallixExpression()
-            let list = components(
-                2, QVRTallixOperation.multiply, QVRTallixOperation.openParenthesis, 3, QVRTallixOperation.add, 4,
-                QVRTallixOperation.closeParenthesis, QVRTallixOperation.xPow2, QVRTallixOperation.subtract, 10,
-                QVRTallixOperation.percent, QVRTallixOperation.equal)
+            let list = workedExample()
             let pass2 = try expression.evaluateParenthesis(list)
             #expect(QVRTallixComponent.listDescription(pass2) == "(2, ×, 7, ², −, 10, %, =)")
             let pass3 = try expression.evaluateFunctions(pass2)
