@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/QVRTimer.h"
+#include "support/TallixTest.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class QVRVirtualRunLoopTests : public TallixTest {};
+
+double secondsSinceStart(const QVRVirtualRunLoop& loop) {
+  return std::chrono::duration<double>(loop.now() - QVRVirtualRunLoop::defaultStart()).count();
+}
+
+TEST_F(QVRVirtualRunLoopTests, TimersFireInDeadlineOrderWithTheClockAtTheirTime) {
+  std::vector<std::string> fired;
+  auto ten = QVRTimer::scheduledTimerAndTerminateWithTimeInterval(
+      10s, [&] { fired.push_back("10@" + std::to_string(int(secondsSinceStart(runLoop())))); });
+  auto four = QVRTimer::scheduledTimerWithTimeInterval(
+      4s, [&] { fired.push_back("4@" + std::to_string(int(secondsSinceStart(runLoop())))); });
+  runLoop().advanceBy(21s);
+  EXPECT_EQ(fired, (std::vector<std::string>{"4@4", "4@8", "10@10", "4@12", "4@16", "10@20",
+                                             "4@20"}));
+  EXPECT_EQ(secondsSinceStart(runLoop()), 21);
+}
+
+TEST_F(QVRVirtualRunLoopTests, DroppedOrInvalidatedTimersNeverFireAgain) {
+  int count = 0;
+  {
+    auto dropped = QVRTimer::scheduledTimerWithTimeInterval(1s, [&] { ++count; });
+  }
+  auto invalidated = QVRTimer::scheduledTimerAndTerminateWithTimeInterval(1s, [&] { ++count; });
+  invalidated.invalidate();
+  runLoop().advanceBy(5s);
+  runLoop().terminate();
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(runLoop().scheduledTimerCount(), 0u);
+}
+
+TEST_F(QVRVirtualRunLoopTests, AJumpedClockFiresAMissedTimerOnceAndTerminateRunsOnlyTerminating) {
+  int saves = 0;
+  int polls = 0;
+  auto save = QVRTimer::scheduledTimerAndTerminateWithTimeInterval(10s, [&] { ++saves; });
+  auto poll = QVRTimer::scheduledTimerWithTimeInterval(10s, [&] { ++polls; });
+  runLoop().setNow(runLoop().now() + 3600s);
+  runLoop().advanceBy(0s);
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(polls, 1);
+  runLoop().terminate();
+  EXPECT_EQ(saves, 2);
+  EXPECT_EQ(polls, 1);
+}
+
+TEST_F(QVRVirtualRunLoopTests, BlocksFromOtherThreadsRunOnTheMainThreadInOrder) {
+  std::vector<int> order;
+  const auto mainThread = std::this_thread::get_id();
+  bool allOnMain = true;
+  std::thread worker([&] {
+    for (int i = 0; i < 100; ++i) {
+      runLoop().dispatchMain([&, i] {
+        allOnMain = allOnMain && std::this_thread::get_id() == mainThread;
+        order.push_back(i);
+      });
+    }
+  });
+  worker.join();
+  EXPECT_TRUE(order.empty());
+  runLoop().runPending();
+  ASSERT_EQ(order.size(), 100u);
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(order[i], i);
+  EXPECT_TRUE(allOnMain);
+}
+
+TEST_F(QVRVirtualRunLoopTests, NegativeAndNotFiniteDurationsMoveNothing) {
+  const auto start = runLoop().now();
+  runLoop().advanceBy(QVRTimer::Interval(-5));
+  runLoop().advanceBy(QVRTimer::Interval(std::numeric_limits<double>::quiet_NaN()));
+  runLoop().advanceBy(QVRTimer::Interval(std::numeric_limits<double>::infinity()));
+  EXPECT_EQ(runLoop().now(), start);
+}
+
+}  // namespace
