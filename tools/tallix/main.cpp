@@ -1,11 +1,18 @@
-#include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/QVREnvironment.h"
+#include "common/QVRRunLoop.h"
+#include "tallix/TallixCommandLine.h"
+#include "tallix/TallixIO.h"
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-    std::puts("tallix 1.0");
-    return 0;
-  }
-  std::puts("usage: tallix [--version]");
-  return 0;
+  auto environment = QVREnvironment::makeLive();
+  QVREnvironment::Installation installation(*environment);
+  tallix::TallixStandardIO io;
+  tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
+  const int status = commandLine.run(std::vector<std::string>(argv + 1, argv + argc), io);
+  // Leaving runs the timers that save at termination (the current expression, documents).
+  environment->runLoop().terminate();
+  return status;
 }

@@ -1,8 +1,0 @@
-#pragma once
-
-namespace tallix {
-
-// The program's version text, as `tallix --version` prints it.
-const char* versionString();
-
-}  // namespace tallix
