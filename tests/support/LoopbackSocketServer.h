@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+// A raw TCP server on 127.0.0.1 that answers every connection with scripted bytes and closes
+// it: for answers no HTTP server would give (a body cut short, a broken status line) and for
+// recording requests byte for byte (any method).
+class LoopbackSocketServer {
+ public:
+  using Responder = std::function<std::string(const std::string& request)>;
+  explicit LoopbackSocketServer(std::string reply);
+  // Answers each request with what `responder` makes of it (called on the server's thread).
+  explicit LoopbackSocketServer(Responder responder);
+  ~LoopbackSocketServer();
+  LoopbackSocketServer(const LoopbackSocketServer&) = delete;
+  LoopbackSocketServer& operator=(const LoopbackSocketServer&) = delete;
+
+  std::string url(std::string_view path) const;
+  // Each request as it arrived: the head and the body announced by Content-Length.
+  std::vector<std::string> requests() const;
+
+ private:
+  void serve();
+  void answer(int connection);
+
+  Responder _responder;
+  int _listener = -1;
+  int _port = 0;
+  mutable std::mutex _mutex;
+  std::vector<std::string> _requests;
+  std::thread _thread;
+};
