@@ -78,31 +78,37 @@ class QVRArray {
   static std::vector<T> arrayByMergingWithArray(const std::vector<T>& server,
                                                 const std::vector<T>* local, Hash hash = {},
                                                 Equal equal = {}) {
-    std::vector<T> unique;  // the server's elements, each once
-    std::unordered_map<T, std::size_t, Hash, Equal> serverIndex(server.size(), hash, equal);
-    for (const T& element : server) {
-      if (serverIndex.emplace(element, unique.size()).second) unique.push_back(element);
-    }
-    if (!local || local->empty()) return unique;
+    // The sets hold pointers into the two lists and compare what they point to.
+    const auto hashOf = [&hash](const T* element) { return hash(*element); };
+    const auto same = [&equal](const T* a, const T* b) { return equal(*a, *b); };
+    using Set = std::unordered_set<const T*, decltype(hashOf), decltype(same)>;
+    using Map = std::unordered_map<const T*, std::size_t, decltype(hashOf), decltype(same)>;
 
-    const std::unordered_set<T, Hash, Equal> inLocal(local->begin(), local->end(), local->size(),
-                                                     hash, equal);
-    // The cursor stands before unique[cursor], after the local elements inserted there.
-    std::size_t cursor = 0;
-    const auto skipServerOnly = [&] {
-      while (cursor < unique.size() && !inLocal.contains(unique[cursor])) ++cursor;
-    };
-    skipServerOnly();
-    std::unordered_set<T, Hash, Equal> inserted(local->size(), hash, equal);
+    std::vector<const T*> unique;  // the server's elements, each once
+    Map serverIndex(server.size(), hashOf, same);
+    for (const T& element : server) {
+      if (serverIndex.emplace(&element, unique.size()).second) unique.push_back(&element);
+    }
     std::vector<std::pair<std::size_t, const T*>> insertions;  // (cursor, element), in order
-    for (const T& element : *local) {
-      if (const auto found = serverIndex.find(element); found != serverIndex.end()) {
-        if (found->second >= cursor) {
-          cursor = found->second + 1;
-          skipServerOnly();
+    if (local && !local->empty()) {
+      Set inLocal(local->size(), hashOf, same);
+      for (const T& element : *local) inLocal.insert(&element);
+      // The cursor stands before unique[cursor], after the local elements inserted there.
+      std::size_t cursor = 0;
+      const auto skipServerOnly = [&] {
+        while (cursor < unique.size() && !inLocal.contains(unique[cursor])) ++cursor;
+      };
+      skipServerOnly();
+      Set inserted(local->size(), hashOf, same);
+      for (const T& element : *local) {
+        if (const auto found = serverIndex.find(&element); found != serverIndex.end()) {
+          if (found->second >= cursor) {
+            cursor = found->second + 1;
+            skipServerOnly();
+          }
+        } else if (inserted.insert(&element).second) {
+          insertions.emplace_back(cursor, &element);
         }
-      } else if (inserted.insert(element).second) {
-        insertions.emplace_back(cursor, &element);
       }
     }
 
@@ -110,9 +116,10 @@ class QVRArray {
     merged.reserve(unique.size() + insertions.size());
     auto next = insertions.begin();
     for (std::size_t index = 0; index <= unique.size(); ++index) {
-      for (; next != insertions.end() && next->first == index; ++next)
+      for (; next != insertions.end() && next->first == index; ++next) {
         merged.push_back(*next->second);
-      if (index < unique.size()) merged.push_back(unique[index]);
+      }
+      if (index < unique.size()) merged.push_back(*unique[index]);
     }
     return merged;
   }

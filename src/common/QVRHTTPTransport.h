@@ -24,6 +24,7 @@ class QVRHTTPTransport {
   virtual void fetch(QVRHTTPRequest request, Completion completion) = 0;
 
   // The current environment's transport, made on first use (QVRCurlHTTPTransport); a test
-  // replaces it with setSharedInstance<QVRHTTPTransport>.
+  // replaces it with setSharedInstance<QVRHTTPTransport>. Main thread only, like every shared
+  // instance.
   static QVRHTTPTransport& shared();
 };

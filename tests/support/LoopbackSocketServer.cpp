@@ -24,10 +24,12 @@ std::size_t contentLength(std::string head) {
 
 }  // namespace
 
-LoopbackSocketServer::LoopbackSocketServer(std::string reply)
-    : LoopbackSocketServer([reply = std::move(reply)](const std::string&) { return reply; }) {}
+LoopbackSocketServer::LoopbackSocketServer(std::string reply, bool waitForRequest)
+    : LoopbackSocketServer([reply = std::move(reply)](const std::string&) { return reply; },
+                           waitForRequest) {}
 
-LoopbackSocketServer::LoopbackSocketServer(Responder responder) : _responder(std::move(responder)) {
+LoopbackSocketServer::LoopbackSocketServer(Responder responder, bool waitForRequest)
+    : _responder(std::move(responder)), _waitsForRequest(waitForRequest) {
   _listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -77,6 +79,7 @@ void LoopbackSocketServer::answer(int connection) {
     const ssize_t count = read(connection, buffer, sizeof buffer);
     if (count <= 0) break;
     request.append(buffer, static_cast<std::size_t>(count));
+    if (!_waitsForRequest) break;
     const auto headEnd = request.find("\r\n\r\n");
     if (expected == std::string::npos && headEnd != std::string::npos) {
       expected = headEnd + 4 + contentLength(request.substr(0, headEnd + 2));

@@ -13,9 +13,11 @@
 class LoopbackSocketServer {
  public:
   using Responder = std::function<std::string(const std::string& request)>;
-  explicit LoopbackSocketServer(std::string reply);
+  // With `waitForRequest` false the reply goes out as soon as any bytes arrive (for clients
+  // that wait for the server first, as TLS does).
+  explicit LoopbackSocketServer(std::string reply, bool waitForRequest = true);
   // Answers each request with what `responder` makes of it (called on the server's thread).
-  explicit LoopbackSocketServer(Responder responder);
+  explicit LoopbackSocketServer(Responder responder, bool waitForRequest = true);
   ~LoopbackSocketServer();
   LoopbackSocketServer(const LoopbackSocketServer&) = delete;
   LoopbackSocketServer& operator=(const LoopbackSocketServer&) = delete;
@@ -29,6 +31,7 @@ class LoopbackSocketServer {
   void answer(int connection);
 
   Responder _responder;
+  bool _waitsForRequest = true;
   int _listener = -1;
   int _port = 0;
   mutable std::mutex _mutex;
