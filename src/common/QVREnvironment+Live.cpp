@@ -6,9 +6,9 @@
 #include "common/QVREnvironment.h"
 #include "common/QVRMemoryPasteboard.h"
 #include "common/QVRMemoryUserDefaults.h"
+#include "common/QVRPollRunLoop.h"
 #include "common/QVRStandardErrorLogSink.h"
 #include "common/QVRUserLocale.h"
-#include "common/QVRPollRunLoop.h"
 
 namespace {
 
