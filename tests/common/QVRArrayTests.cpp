@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <set>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "common/QVRArray.h"
@@ -26,51 +26,38 @@ std::uint64_t testSeed(std::uint64_t fixed) {
   return seed ? std::strtoull(seed, nullptr, 10) : fixed;
 }
 
-TEST(QVRArray, ListAdditions) {
-  const std::vector<int> numbers{5, 4, 3, 2, 1, 0};
-  EXPECT_EQ(QVRArray::reversedArray(numbers), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-  EXPECT_EQ(QVRArray::reversedArray(std::vector<int>{}), std::vector<int>{});
+// Strings equal without regard to case, with a hash that agrees.
+struct CaseFolded {
+  static std::string folded(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  }
+  std::size_t operator()(const std::string& s) const { return std::hash<std::string>()(folded(s)); }
+  bool operator()(const std::string& a, const std::string& b) const {
+    return folded(a) == folded(b);
+  }
+};
 
-  const int* firstEven = QVRArray::objectPassingTest(numbers, [](int n) { return n % 2 == 0; });
-  ASSERT_NE(firstEven, nullptr);
-  EXPECT_EQ(firstEven, &numbers[1]) << "the first passing element itself";
-  EXPECT_EQ(QVRArray::objectPassingTest(numbers, [](int n) { return n > 5; }), nullptr);
-  EXPECT_EQ(QVRArray::objectsPassingTest(numbers, [](int n) { return n % 2 == 0; }),
-            (std::vector<int>{4, 2, 0}));
-
-  const std::vector<std::string> words{"a", "bb", ""};
-  EXPECT_EQ(QVRArray::arrayByPerformingSelector(words, &std::string::size),
-            (std::vector<std::size_t>{1, 2, 0}));
-  EXPECT_EQ(QVRArray::arrayByPerformingSelector(numbers, [](int n) { return std::to_string(n); }),
-            (std::vector<std::string>{"5", "4", "3", "2", "1", "0"}));
-}
-
-TEST(QVRArray, HasPrefix) {
+TEST(QVRArray, PrefixesAndFirstPassingElement) {
   const struct {
-    std::vector<int> array;
-    std::vector<int> prefix;
+    std::vector<int> array, prefix;
     bool expected;
-  } cases[] = {
-      {{1, 2, 3}, {1, 2}, true},
-      {{1, 2, 3}, {}, true},
-      {{1, 2, 3}, {1, 2, 3}, true},
-      {{1, 2, 3}, {1, 2, 3, 4}, false},
-      {{1, 2, 3}, {2}, false},
-      {{}, {1}, false},
-      {{}, {}, true},
-      {{1, 2, 3}, {1, 3}, false},
-  };
+  } cases[] = {{{1, 2, 3}, {1, 2}, true},    {{1, 2, 3}, {}, true},      {{}, {}, true},
+               {{1, 2, 3}, {1, 2, 3}, true}, {{1, 2}, {1, 2, 3}, false}, {{}, {1}, false},
+               {{1, 2, 3}, {1, 3}, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.array) + " / " + testing::PrintToString(c.prefix));
     EXPECT_EQ(QVRArray::hasPrefix(c.array, c.prefix), c.expected);
   }
   const std::vector<std::string> names{"Alpha", "beta"};
-  const auto sameIgnoringCase = [](const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return std::tolower(x) == std::tolower(y); });
-  };
-  EXPECT_TRUE(QVRArray::hasPrefix(names, {"ALPHA", "Beta"}, sameIgnoringCase));
+  EXPECT_TRUE(QVRArray::hasPrefix(names, {"ALPHA", "Beta"}, CaseFolded{}));
   EXPECT_FALSE(QVRArray::hasPrefix(names, {"ALPHA", "Beta"}));
+
+  const std::vector<int> numbers{5, 4, 3, 2};
+  EXPECT_EQ(QVRArray::objectPassingTest(numbers, [](int n) { return n % 2 == 0; }), &numbers[1]);
+  EXPECT_EQ(QVRArray::objectPassingTest(numbers, [](int n) { return n > 5; }), nullptr);
+  EXPECT_EQ(QVRArray::arrayByPerformingSelector(names, &std::string::size),
+            (std::vector<std::size_t>{5, 4}));
 }
 
 TEST(QVRArray, MergeByTheRule) {
@@ -113,22 +100,9 @@ TEST(QVRArray, MergeByTheRule) {
 }
 
 TEST(QVRArray, MergeComparesWithTheGivenEquality) {
-  struct Hash {
-    std::size_t operator()(const std::string& s) const {
-      std::string lowered(s);
-      for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      return std::hash<std::string>()(lowered);
-    }
-  };
-  struct Equal {
-    bool operator()(const std::string& a, const std::string& b) const {
-      return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                        [](char x, char y) { return std::tolower(x) == std::tolower(y); });
-    }
-  };
   const std::vector<std::string> server{"One", "Two"};
   const std::vector<std::string> local{"one", "Three", "TWO"};
-  EXPECT_EQ(QVRArray::arrayByMergingWithArray(server, local, Hash{}, Equal{}),
+  EXPECT_EQ(QVRArray::arrayByMergingWithArray(server, local, CaseFolded{}, CaseFolded{}),
             (std::vector<std::string>{"One", "Three", "Two"}))
       << "shared elements keep the server's copy";
 }
@@ -189,38 +163,29 @@ TEST(QVRArray, MergePropertiesAndTheBookOverRandomLists) {
                                 testing::PrintToString(merged);
     ASSERT_EQ(merged, mergeByTheBook(server, local)) << context;
 
-    // Every element of both exactly once.
+    // What the rule promises: every element of both once, the server's order, and each
+    // local-only element after the elements before it in the local list.
+    std::vector<int> unique;
+    for (int element : server) {
+      if (std::find(unique.begin(), unique.end(), element) == unique.end())
+        unique.push_back(element);
+    }
+    const auto at = [&](int element) { return std::find(merged.begin(), merged.end(), element); };
+    const auto inServer = [&](int element) {
+      return std::find(server.begin(), server.end(), element) != server.end();
+    };
+    std::vector<int> serverOrder;
+    std::copy_if(merged.begin(), merged.end(), std::back_inserter(serverOrder), inServer);
+    ASSERT_EQ(serverOrder, unique) << context;
     std::set<int> both(server.begin(), server.end());
     both.insert(local.begin(), local.end());
-    ASSERT_EQ(std::set<int>(merged.begin(), merged.end()), both) << context;
     ASSERT_EQ(merged.size(), both.size()) << context;
-    // The server's order is kept (first occurrences).
-    std::vector<int> serverOrder;
-    for (int element : merged) {
-      if (std::find(server.begin(), server.end(), element) != server.end()) {
-        serverOrder.push_back(element);
-      }
-    }
-    std::vector<int> serverUnique;
-    for (int element : server) {
-      if (std::find(serverUnique.begin(), serverUnique.end(), element) == serverUnique.end()) {
-        serverUnique.push_back(element);
-      }
-    }
-    ASSERT_EQ(serverOrder, serverUnique) << context;
-    // Each local-only element follows every element before it in the local list.
-    const auto position = [&](int element) {
-      return std::find(merged.begin(), merged.end(), element) - merged.begin();
-    };
     for (std::size_t i = 0; i < local.size(); ++i) {
-      if (std::find(server.begin(), server.end(), local[i]) != server.end()) continue;
-      if (std::find(local.begin(), local.begin() + static_cast<std::ptrdiff_t>(i), local[i]) !=
-          local.begin() + static_cast<std::ptrdiff_t>(i)) {
-        continue;  // a repeat: placed at its first occurrence
-      }
+      ASSERT_NE(at(local[i]), merged.end()) << context;
+      const auto first = local.begin() + static_cast<std::ptrdiff_t>(i);
+      if (inServer(local[i]) || std::find(local.begin(), first, local[i]) != first) continue;
       for (std::size_t j = 0; j < i; ++j) {
-        ASSERT_LT(position(local[j]), position(local[i]))
-            << local[i] << " before its predecessor " << local[j] << " in " << context;
+        ASSERT_LT(at(local[j]), at(local[i])) << context;
       }
     }
   }

@@ -116,23 +116,4 @@ TEST(QVRTimerHeap, DroppedTimersDoNotAccumulate) {
   EXPECT_EQ(heap.popDue(TimePoint{} + 1s), kept);
 }
 
-TEST(QVRTimerHeap, TerminationTimersAreTheValidTerminatingOnesInSchedulingOrder) {
-  QVRTimerHeap heap;
-  auto late = makeState(100.0, true);
-  auto plain = makeState(1.0, false);
-  auto early = makeState(1.0, true);
-  auto invalidated = makeState(1.0, true);
-  heap.schedule(late, TimePoint{});
-  heap.schedule(plain, TimePoint{});
-  heap.schedule(early, TimePoint{});
-  heap.schedule(invalidated, TimePoint{});
-  invalidated->valid = false;
-  {
-    auto dropped = makeState(1.0, true);
-    heap.schedule(dropped, TimePoint{});
-  }
-  heap.popDue(TimePoint{} + 5s);  // reorders the heap
-  EXPECT_EQ(heap.terminationTimers(), (std::vector{late, early}));
-}
-
 }  // namespace
