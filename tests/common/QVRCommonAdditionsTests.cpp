@@ -49,70 +49,26 @@ TEST(QVRString, UuidsAreFreshUpperCaseVersion4WithEveryRandomBitInUse) {
   constexpr int count = 10'000;
   std::set<std::string> seen;
   std::vector<int> ones(128, 0);
+  const std::string digits = "0123456789ABCDEF";
   for (int n = 0; n < count; ++n) {
-    const std::string uuid = QVRString::uuid();
+    std::string uuid = QVRString::uuid();
     ASSERT_EQ(uuid.size(), 36u) << uuid;
-    std::string hex;
-    for (std::size_t i = 0; i < uuid.size(); ++i) {
-      if (i == 8 || i == 13 || i == 18 || i == 23) {
-        ASSERT_EQ(uuid[i], '-') << uuid;
-      } else {
-        ASSERT_NE(std::string("0123456789ABCDEF").find(uuid[i]), std::string::npos) << uuid;
-        hex += uuid[i];
-      }
-    }
-    ASSERT_EQ(uuid[14], '4') << uuid;
-    ASSERT_NE(std::string("89AB").find(uuid[19]), std::string::npos) << uuid;
-    for (int bit = 0; bit < 128; ++bit) {
-      const int digit = std::stoi(hex.substr(bit / 4, 1), nullptr, 16);
-      ones[bit] += (digit >> (3 - bit % 4)) & 1;
-    }
+    ASSERT_EQ(uuid.substr(8, 1) + uuid[13] + uuid[18] + uuid[23], "----") << uuid;
+    ASSERT_EQ(uuid[14], '4') << uuid;                                          // version 4
+    ASSERT_NE(std::string("89AB").find(uuid[19]), std::string::npos) << uuid;  // variant 10
     seen.insert(uuid);
+    std::erase(uuid, '-');
+    for (int bit = 0; bit < 128; ++bit) {
+      const auto digit = digits.find(uuid[bit / 4]);
+      ASSERT_NE(digit, std::string::npos) << uuid;
+      ones[bit] += static_cast<int>(digit >> (3 - bit % 4)) & 1;
+    }
   }
   EXPECT_EQ(seen.size(), static_cast<std::size_t>(count));
-  // The six fixed bits (version 0100, variant 10) aside, each bit is set about half the time.
+  // The six fixed bits aside, each bit is set about half the time: no stuck or copied bytes.
   for (int bit = 0; bit < 128; ++bit) {
     if ((bit >= 48 && bit < 52) || bit == 64 || bit == 65) continue;
-    EXPECT_GT(ones[bit], count * 4 / 10) << "bit " << bit;
-    EXPECT_LT(ones[bit], count * 6 / 10) << "bit " << bit;
-  }
-}
-
-TEST(QVRString, Utf8BoundariesOfWellFormedness) {
-  const struct {
-    std::string bytes;
-    bool valid;
-  } cases[] = {
-      {"", true},
-      {std::string("a\0b", 3), true},
-      {"\x7f", true},
-      {"\x80", false},              // a continuation alone
-      {"\xc0\x80", false},          // overlong NUL
-      {"\xc1\xbf", false},          // overlong
-      {"\xc2\x80", true},           // U+0080
-      {"\xdf\xbf", true},           // U+07FF
-      {"\xe0\x9f\xbf", false},      // overlong
-      {"\xe0\xa0\x80", true},       // U+0800
-      {"\xed\x9f\xbf", true},       // U+D7FF
-      {"\xed\xa0\x80", false},      // U+D800, a surrogate
-      {"\xed\xbf\xbf", false},      // U+DFFF
-      {"\xee\x80\x80", true},       // U+E000
-      {"\xef\xbf\xbf", true},       // U+FFFF
-      {"\xf0\x8f\xbf\xbf", false},  // overlong
-      {"\xf0\x90\x80\x80", true},   // U+10000
-      {"\xf4\x8f\xbf\xbf", true},   // U+10FFFF
-      {"\xf4\x90\x80\x80", false},  // above U+10FFFF
-      {"\xf5\x80\x80\x80", false},
-      {"\xff", false},
-      {"\xe2\x88", false},     // cut short
-      {"\xe2\x88\x92", true},  // the minus sign
-      {"\xc3\xa9\xe2\x88\x92\x41", true},
-      {"\xe2\x41\x92", false},  // an ASCII byte inside
-      {"\xf0\x9f\x98", false},  // cut short at the end
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.bytes));
-    EXPECT_EQ(QVRString::isValidUTF8(c.bytes), c.valid);
+    EXPECT_NEAR(ones[bit], count / 2, count / 10) << "bit " << bit;
   }
 }
 
