@@ -6,9 +6,9 @@
 #include "common/QVREnvironment.h"
 #include "common/QVRMemoryPasteboard.h"
 #include "common/QVRMemoryUserDefaults.h"
+#include "common/QVRPollRunLoop.h"
 #include "common/QVRStandardErrorLogSink.h"
 #include "common/QVRUserLocale.h"
-#include "common/QVRVirtualRunLoop.h"
 
 namespace {
 
@@ -50,8 +50,10 @@ std::optional<std::filesystem::path> resources() {
 
 std::unique_ptr<QVREnvironment> QVREnvironment::makeLive() {
   Parts parts;
+  // The user defaults: in memory until the file-backed store under $XDG_CONFIG_HOME/tallix/
+  // takes this place.
   parts.userDefaults = std::make_unique<QVRMemoryUserDefaults>();
-  parts.runLoop = std::make_unique<QVRVirtualRunLoop>(QVRRunLoop::Clock::now());
+  parts.runLoop = std::make_unique<QVRPollRunLoop>();
   parts.pasteboard = std::make_unique<QVRMemoryPasteboard>();
   parts.logSinks.push_back(std::make_unique<QVRStandardErrorLogSink>());
   parts.loggingEnabled = std::getenv("TALLIX_VERBOSE") != nullptr;

@@ -8,6 +8,7 @@
 #include "common/QVRMemoryPasteboard.h"
 #include "common/QVRMemoryUserDefaults.h"
 #include "common/QVRStandardErrorLogSink.h"
+#include "common/QVRStubHTTPTransport.h"
 #include "common/QVRVirtualRunLoop.h"
 
 namespace {
@@ -37,5 +38,8 @@ std::unique_ptr<QVREnvironment> QVREnvironment::makeForTesting(std::string local
   parts.documentsDirectory = root / "Documents";
   parts.resourcesDirectory = std::filesystem::path(TALLIX_SOURCE_RESOURCES);
   parts.ownedDirectories.push_back(root);
-  return std::make_unique<QVREnvironment>(std::move(parts));
+  auto environment = std::make_unique<QVREnvironment>(std::move(parts));
+  // No test reaches the network unless it installs a live transport itself.
+  environment->setSharedInstance<QVRHTTPTransport>(std::make_unique<QVRStubHTTPTransport>());
+  return environment;
 }

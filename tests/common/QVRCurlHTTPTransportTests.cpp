@@ -1,0 +1,359 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/QVRCurlHTTPTransport.h"
+#include "common/QVRURLError.h"
+#include "common/QVRURLRequest.h"
+#include "support/LoopbackHTTPServer.h"
+#include "support/LoopbackSocketServer.h"
+#include "support/TallixTest.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Holds a server's answer until the test lets it go (or two seconds pass), so that the client
+// times out without anybody sleeping.
+class Gate {
+ public:
+  void wait() {
+    std::unique_lock lock(_mutex);
+    _arrived = true;
+    _changed.notify_all();
+    _changed.wait_for(lock, 2s, [this] { return _open; });
+  }
+  void waitForArrival() {
+    std::unique_lock lock(_mutex);
+    _changed.wait_for(lock, 5s, [this] { return _arrived; });
+  }
+  void open() {
+    std::lock_guard lock(_mutex);
+    _open = true;
+    _changed.notify_all();
+  }
+
+ private:
+  std::mutex _mutex;
+  std::condition_variable _changed;
+  bool _arrived = false;
+  bool _open = false;
+};
+
+// The outcome of one fetch, waited for; counts the completions so a second one shows.
+struct Fetched {
+  std::shared_ptr<std::atomic<int>> calls = std::make_shared<std::atomic<int>>(0);
+  std::future<QVRHTTPOutcome> future;
+};
+
+Fetched startFetch(QVRHTTPTransport& transport, QVRHTTPRequest request) {
+  Fetched fetched;
+  auto promise = std::make_shared<std::promise<QVRHTTPOutcome>>();
+  fetched.future = promise->get_future();
+  transport.fetch(std::move(request), [promise, calls = fetched.calls](QVRHTTPOutcome outcome) {
+    if (calls->fetch_add(1) == 0) promise->set_value(std::move(outcome));
+  });
+  return fetched;
+}
+
+QVRHTTPOutcome fetchAndWait(QVRHTTPTransport& transport, QVRHTTPRequest request) {
+  Fetched fetched = startFetch(transport, std::move(request));
+  if (fetched.future.wait_for(10s) != std::future_status::ready) {
+    ADD_FAILURE() << "no answer";
+    return QVRError("test", 0, "no answer");
+  }
+  QVRHTTPOutcome outcome = fetched.future.get();
+  EXPECT_EQ(fetched.calls->load(), 1);
+  return outcome;
+}
+
+QVRHTTPRequest get(std::string url) {
+  QVRHTTPRequest request;
+  request.url = std::move(url);
+  return request;
+}
+
+// A bound port that listens to nobody: connecting to it is refused at once.
+class RefusingPort {
+ public:
+  RefusingPort() {
+    _socket = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(_socket, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(_socket, reinterpret_cast<sockaddr*>(&address), &length);
+    _port = ntohs(address.sin_port);
+  }
+  ~RefusingPort() { close(_socket); }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(_port) + "/"; }
+
+ private:
+  int _socket = -1;
+  int _port = 0;
+};
+
+void routes(httplib::Server& server, Gate& gate) {
+  server.Get("/rates", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("EUR 1.0\nUSD 1.1", "text/plain");
+  });
+  server.Get("/bytes", [](const httplib::Request&, httplib::Response& response) {
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+    response.set_content(all, "application/octet-stream");
+  });
+  server.Get("/latin1", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content("caf\xe9", "text/plain");
+  });
+  server.Get("/moved", [](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect("/rates");
+  });
+  server.Get("/loop", [](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect("/loop");
+  });
+  server.Get("/to-file", [](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect("file:///etc/passwd");
+  });
+  server.Get("/slow", [&gate](const httplib::Request&, httplib::Response& response) {
+    gate.wait();
+    response.set_content("too late", "text/plain");
+  });
+  server.Get(R"(/sized/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+    response.set_content(std::string(std::stoul(request.matches[1]), 'x'), "text/plain");
+  });
+  server.Get(R"(/chunked/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
+    const std::size_t size = std::stoul(request.matches[1]);
+    response.set_chunked_content_provider(
+        "text/plain", [size](std::size_t, httplib::DataSink& sink) {
+          const std::string part(100, 'y');
+          for (std::size_t sent = 0; sent < size; sent += part.size()) {
+            sink.write(part.data(), std::min(part.size(), size - sent));
+          }
+          sink.done();
+          return true;
+        });
+  });
+}
+
+class QVRCurlHTTPTransportTests : public TallixTest {
+ protected:
+  Gate gate;
+  LoopbackHTTPServer server{[this](httplib::Server& s) { routes(s, gate); }};
+
+  ~QVRCurlHTTPTransportTests() override { gate.open(); }
+};
+
+TEST_F(QVRCurlHTTPTransportTests, RequestsCompleteOnceOnTheMainThreadWithValueOrError) {
+  environment().setSharedInstance<QVRHTTPTransport>(std::make_unique<QVRCurlHTTPTransport>());
+  std::string allBytes;
+  for (int byte = 0; byte < 256; ++byte) allBytes += static_cast<char>(byte);
+  const struct {
+    const char* path;
+    int type;
+    std::optional<QVRURLRequest::Value> value;
+    std::optional<std::pair<std::string, std::int64_t>> error;
+  } cases[] = {
+      {"/rates", 0, QVRURLRequest::Value("EUR 1.0\nUSD 1.1"), std::nullopt},
+      {"/bytes", 1, QVRURLRequest::Value(QVRURLRequest::Data(allBytes.begin(), allBytes.end())),
+       std::nullopt},
+      {"/missing", 0, std::nullopt, std::pair(QVRURLRequest::statusErrorDomain, 404)},
+      {"/latin1", 0, std::nullopt,
+       std::pair(QVRURLRequest::errorDomain, QVRURLRequest::undecodableText)},
+      {"/moved", 0, QVRURLRequest::Value("EUR 1.0\nUSD 1.1"), std::nullopt},
+  };
+  const auto mainThread = std::this_thread::get_id();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    QVRURLRequest request;
+    request.setUrl(server.url(c.path));
+    request.setResponseType(c.type);
+    int calls = 0;
+    std::optional<QVRURLRequest::Value> value;
+    std::optional<QVRError> error;
+    bool onMainThread = false;
+    request.start([&](std::optional<QVRURLRequest::Value> v, std::optional<QVRError> e) {
+      ++calls;
+      value = std::move(v);
+      error = std::move(e);
+      onMainThread = std::this_thread::get_id() == mainThread;
+    });
+    ASSERT_TRUE(runLoop().waitForDispatch(10s));
+    runLoop().runPending();
+    ASSERT_EQ(calls, 1);
+    EXPECT_TRUE(onMainThread);
+    EXPECT_EQ(value, c.value);
+    if (c.error) {
+      ASSERT_TRUE(error.has_value());
+      EXPECT_EQ(std::pair(error->domain(), error->code()), *c.error) << error->description();
+    } else {
+      EXPECT_FALSE(error.has_value()) << error->description();
+    }
+  }
+}
+
+TEST_F(QVRCurlHTTPTransportTests, FailuresEndWithTheirErrorCodes) {
+  QVRCurlHTTPTransport::Options options;
+  options.totalTimeout = 10s;
+  options.maximumBodySize = 1000;
+  options.maximumRedirects = 3;
+  QVRCurlHTTPTransport transport(options);
+  RefusingPort refusing;
+  LoopbackSocketServer cutShort("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly half");
+  LoopbackSocketServer silent("");
+  LoopbackSocketServer garbled("HTTP/1.1 2x0 What\r\n\r\n");
+  LoopbackSocketServer plain("HTTP/1.1 400 Bad Request\r\n\r\n", false);
+  QVRHTTPRequest injected = get(server.url("/rates"));
+  injected.headers.add("X-Note", "a\r\nEvil: b");
+  QVRHTTPRequest slow = get(server.url("/slow"));
+  slow.totalTimeout = 300ms;  // the server holds its answer for two seconds
+  QVRHTTPRequest badMethod = get(server.url("/rates"));
+  badMethod.method = "GE T";
+  const struct {
+    const char* name;
+    QVRHTTPRequest request;
+    std::int64_t code;
+  } cases[] = {
+      {"refused", get(refusing.url()), QVRURLError::cannotConnectToHost},
+      {"slow", slow, QVRURLError::timedOut},
+      {"redirect loop", get(server.url("/loop")), QVRURLError::httpTooManyRedirects},
+      {"redirect to a file", get(server.url("/to-file")), QVRURLError::unsupportedURL},
+      {"one byte too many", get(server.url("/sized/1001")), QVRURLError::dataLengthExceedsMaximum},
+      {"chunked, too many", get(server.url("/chunked/5000")),
+       QVRURLError::dataLengthExceedsMaximum},
+      {"body cut short", get(cutShort.url("/")), QVRURLError::networkConnectionLost},
+      {"nothing answered", get(silent.url("/")), QVRURLError::networkConnectionLost},
+      {"garbled status", get(garbled.url("/")), QVRURLError::badServerResponse},
+      {"ftp", get("ftp://127.0.0.1/file"), QVRURLError::unsupportedURL},
+      {"no URL", get(""), QVRURLError::badURL},
+      {"broken URL", get("http://[::1"), QVRURLError::badURL},
+      {"URL with NUL", get(std::string("http://127.0.0.1/\0x", 19)), QVRURLError::badURL},
+      {"header with a line break", injected, QVRURLError::badURL},
+      {"method with a blank", badMethod, QVRURLError::badURL},
+      {"TLS to a plain server", get("https" + plain.url("/").substr(4)),
+       QVRURLError::secureConnectionFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QVRHTTPOutcome outcome = fetchAndWait(transport, c.request);
+    const QVRError* error = std::get_if<QVRError>(&outcome);
+    ASSERT_NE(error, nullptr) << "status " << std::get<QVRHTTPResponse>(outcome).statusCode;
+    EXPECT_EQ(error->domain(), QVRURLError::domain);
+    EXPECT_EQ(error->code(), c.code) << error->description();
+  }
+  // At the limit, whether announced or chunked, the body arrives whole.
+  for (const char* path : {"/sized/1000", "/chunked/1000"}) {
+    SCOPED_TRACE(path);
+    const QVRHTTPOutcome outcome = fetchAndWait(transport, get(server.url(path)));
+    const auto* response = std::get_if<QVRHTTPResponse>(&outcome);
+    ASSERT_NE(response, nullptr) << std::get<QVRError>(outcome).description();
+    EXPECT_EQ(response->body.size(), 1000u);
+  }
+}
+
+TEST_F(QVRCurlHTTPTransportTests, MethodsHeadersAndBodiesGoOutAsGiven) {
+  LoopbackSocketServer dav(
+      "HTTP/1.1 207 Multi-Status\r\nContent-Length: 2\r\netag: \"abc\"\r\n"
+      "X-Folded: one\r\n two\r\nConnection: close\r\n\r\nok");
+  QVRCurlHTTPTransport transport;
+  const std::string xml = "<?xml version=\"1.0\"?><propfind xmlns=\"DAV:\"><allprop/></propfind>";
+  const struct {
+    const char* method;
+    QVRHTTPHeaders headers;
+    std::string body;
+    std::vector<std::string> expectedLines;
+    std::vector<std::string> absentLines;
+  } cases[] = {
+      {"PROPFIND",
+       {{"Depth", "1"}, {"Content-Type", "application/xml"}},
+       xml,
+       {"PROPFIND /dav/ HTTP/1.1", "Depth: 1", "Content-Type: application/xml",
+        "Content-Length: " + std::to_string(xml.size()), "User-Agent: tallix/1.0"},
+       {"Expect:"}},
+      {"MKCOL", {}, "", {"MKCOL /dav/ HTTP/1.1", "Content-Length: 0"}, {"Content-Type:"}},
+      {"PUT",
+       {{"If-Match", "\"v1\""}, {"X-Empty", ""}},
+       std::string("bin\0ary", 7),
+       {"PUT /dav/ HTTP/1.1", "If-Match: \"v1\"", "X-Empty:", "Content-Length: 7"},
+       {"Content-Type:", "Expect:"}},
+      {"DELETE", {}, "", {"DELETE /dav/ HTTP/1.1"}, {}},
+      {"GET", {}, "", {"GET /dav/ HTTP/1.1"}, {"Content-Length:"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.method);
+    QVRHTTPRequest request = get(dav.url("/dav/"));
+    request.method = c.method;
+    request.headers = c.headers;
+    request.body = c.body;
+    const QVRHTTPOutcome outcome = fetchAndWait(transport, request);
+    const auto* response = std::get_if<QVRHTTPResponse>(&outcome);
+    ASSERT_NE(response, nullptr) << std::get<QVRError>(outcome).description();
+    EXPECT_EQ(response->statusCode, 207);
+    EXPECT_EQ(response->headers.value("ETag"), "\"abc\"");
+    EXPECT_EQ(response->headers.value("x-folded"), "one two");
+    EXPECT_EQ(response->body, "ok");
+
+    const std::string sent = dav.requests().back();
+    const auto headEnd = sent.find("\r\n\r\n");
+    ASSERT_NE(headEnd, std::string::npos);
+    EXPECT_EQ(sent.substr(headEnd + 4), c.body);
+    const std::string head = "\r\n" + sent.substr(0, headEnd + 2);
+    for (const auto& line : c.expectedLines) {
+      EXPECT_NE(head.find("\r\n" + line + "\r\n"), std::string::npos) << line << " in\n" << head;
+    }
+    for (const auto& line : c.absentLines) {
+      EXPECT_EQ(head.find("\r\n" + line), std::string::npos) << line << " in\n" << head;
+    }
+  }
+}
+
+TEST_F(QVRCurlHTTPTransportTests, ConcurrentDownloadsEachGetTheirOwnBody) {
+  // Echoes the request's path as the body (a server with a deep backlog, so that no connection
+  // waits for a retried SYN).
+  LoopbackSocketServer echo([](const std::string& request) {
+    const auto start = request.find(' ') + 1;
+    const std::string path = request.substr(start, request.find(' ', start) - start);
+    const std::string body = std::string(path.size() * 50, '.') + path;
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+  });
+  QVRCurlHTTPTransport transport;
+  std::vector<Fetched> fetches;
+  for (int index = 0; index < 32; ++index) {
+    fetches.push_back(startFetch(transport, get(echo.url("/" + std::to_string(index)))));
+  }
+  for (std::size_t index = 0; index < fetches.size(); ++index) {
+    ASSERT_EQ(fetches[index].future.wait_for(10s), std::future_status::ready);
+    const QVRHTTPOutcome outcome = fetches[index].future.get();
+    const auto* response = std::get_if<QVRHTTPResponse>(&outcome);
+    ASSERT_NE(response, nullptr);
+    const std::string path = "/" + std::to_string(index);
+    EXPECT_EQ(response->body, std::string(path.size() * 50, '.') + path);
+    EXPECT_EQ(fetches[index].calls->load(), 1);
+  }
+}
+
+TEST_F(QVRCurlHTTPTransportTests, GoingAwayCancelsWhatRunsAndCompletesItOnce) {
+  auto transport = std::make_unique<QVRCurlHTTPTransport>();
+  Fetched running = startFetch(*transport, get(server.url("/slow")));
+  gate.waitForArrival();
+  transport.reset();
+  ASSERT_EQ(running.future.wait_for(0s), std::future_status::ready);
+  const QVRHTTPOutcome outcome = running.future.get();
+  ASSERT_TRUE(std::holds_alternative<QVRError>(outcome));
+  EXPECT_EQ(std::get<QVRError>(outcome).code(), QVRURLError::cancelled);
+  EXPECT_EQ(running.calls->load(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/QVRHTTPRequest.h"
+#include "common/QVRHTTPResponse.h"
+
+namespace {
+
+TEST(QVRHTTPResponse, HeaderLinesAsLibcurlHandsThemOver) {
+  using Fields = std::vector<QVRHTTPHeaders::Field>;
+  const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    long status;
+    Fields fields;
+  } cases[] = {
+      {"plain",
+       {"HTTP/1.1 200 OK\r\n", "ETag: \"x\"\r\n", "Content-Length: 3\r\n", "\r\n"},
+       200,
+       {{"ETag", "\"x\""}, {"Content-Length", "3"}}},
+      {"a redirect's fields are dropped",
+       {"HTTP/1.1 302 Found\r\n", "Location: /b\r\n", "\r\n", "HTTP/1.1 200 OK\r\n", "A: 1\r\n"},
+       200,
+       {{"A", "1"}}},
+      {"interim 100",
+       {"HTTP/1.1 100 Continue\r\n", "\r\n", "HTTP/2 201\r\n", "B: 2\r\n"},
+       201,
+       {{"B", "2"}}},
+      {"blanks around the value, none left inside",
+       {"X:   a b \t\r\n", "Y:\r\n"},
+       200,
+       {{"X", "a b"}, {"Y", ""}}},
+      {"folded continuation",
+       {"X: one\r\n", " two\r\n", "\tthree\r\n"},
+       200,
+       {{"X", "one two three"}}},
+      {"a continuation without a field", {" stray\r\n"}, 200, {}},
+      {"no colon, bad names",
+       {"garbage\r\n", ": empty name\r\n", "Bad Name: v\r\n", "Ok: v"},
+       200,
+       {{"Ok", "v"}}},
+      {"value with a colon",
+       {"Location: http://h:8080/x\n"},
+       200,
+       {{"Location", "http://h:8080/x"}}},
+      {"unreadable status lines keep the status",
+       {"HTTP/1.1 2000 Big\r\n", "HTTP/1.1 20 Small\r\n", "HTTP/1.1 2x0\r\n", "HTTP/1.1\r\n",
+        "HTTP/\r\n"},
+       200,
+       {}},
+      {"status without a reason", {"HTTP/1.1 404\r\n"}, 404, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QVRHTTPResponse response;
+    for (const auto& line : c.lines) response.addHeaderLine(line);
+    EXPECT_EQ(response.statusCode, c.status);
+    EXPECT_EQ(response.headers.fields(), c.fields);
+  }
+}
+
+TEST(QVRHTTPResponse, FieldNamesCompareWithoutCase) {
+  QVRHTTPHeaders headers{{"ETag", "\"1\""}, {"etag", "\"2\""}};
+  EXPECT_EQ(headers.value("ETAG"), "\"1\"");
+  EXPECT_EQ(headers.value("E-Tag"), std::nullopt);
+  EXPECT_EQ(headers.value("ETa"), std::nullopt);
+  headers.set("eTaG", "\"3\"");
+  EXPECT_EQ(headers.fields(), (std::vector<QVRHTTPHeaders::Field>{{"eTaG", "\"3\""}}));
+}
+
+TEST(QVRHTTPRequest, OnlyTokensAndSingleLineValuesAreWellFormed) {
+  const struct {
+    std::string method;
+    std::string name;
+    std::string value;
+    bool wellFormed;
+  } cases[] = {
+      {"PROPFIND", "Depth", "infinity", true},
+      {"GET", "X-Empty", "", true},
+      {"", "A", "b", false},
+      {"GE T", "A", "b", false},
+      {"GET", "A:", "b", false},
+      {"GET", "A", "b\nc", false},
+      {"GET", "A", std::string("b\0c", 3), false},
+      {"GET", "A", "tab\tand \xc3\xa9", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.method + " / " + c.name + " / " + c.value);
+    QVRHTTPRequest request;
+    request.method = c.method;
+    request.headers.add(c.name, c.value);
+    EXPECT_EQ(request.isWellFormed(), c.wellFormed);
+  }
+}
+
+}  // namespace

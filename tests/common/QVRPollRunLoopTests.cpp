@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/QVRException.h"
+#include "common/QVRPollRunLoop.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A loop whose clocks move only when the test moves them, so passes with a zero timeout fire
+// timers without waiting.
+struct FakeClocks {
+  QVRPollRunLoop::MonotonicClock::time_point monotonic{std::chrono::hours(1)};
+  QVRRunLoop::Clock::time_point wall{std::chrono::seconds(1767225600)};
+
+  QVRPollRunLoop::Clocks clocks() {
+    return {[this] { return monotonic; }, [this] { return wall; }};
+  }
+  void advance(std::chrono::nanoseconds duration) {
+    monotonic += duration;
+    wall += std::chrono::duration_cast<QVRRunLoop::Clock::duration>(duration);
+  }
+};
+
+class QVRPollRunLoopTests : public ::testing::Test {
+ protected:
+  FakeClocks time;
+  QVRPollRunLoop loop{time.clocks()};
+  std::vector<std::string> events;
+
+  void advanceAndRun(std::chrono::nanoseconds duration) {
+    time.advance(duration);
+    loop.runOnce(0ms);
+  }
+};
+
+struct Pipe {
+  int read = -1;
+  int write = -1;
+  Pipe() {
+    int fds[2];
+    if (pipe(fds) == 0) {
+      read = fds[0];
+      write = fds[1];
+    }
+  }
+  ~Pipe() {
+    if (read >= 0) close(read);
+    if (write >= 0) close(write);
+  }
+};
+
+TEST_F(QVRPollRunLoopTests, TimersFireAtTheirDeadlinesOnTheInjectedClock) {
+  const auto start = time.monotonic;
+  auto at = [&](const char* name) {
+    return name + ("@" + std::to_string((time.monotonic - start) / 1s));
+  };
+  auto ten = loop.scheduledTimer(10s, true, [&] { events.push_back(at("ten")); });
+  auto four = loop.scheduledTimer(4s, false, [&] { events.push_back(at("four")); });
+  for (int second = 1; second <= 21; ++second) advanceAndRun(1s);
+  EXPECT_EQ(events, (std::vector<std::string>{"four@4", "four@8", "ten@10", "four@12", "four@16",
+                                              "ten@20", "four@20"}))
+      << "equal deadlines fire in the order the timers were scheduled";
+  EXPECT_EQ(loop.now(), QVRRunLoop::Clock::time_point(std::chrono::seconds(1767225600 + 21)));
+}
+
+TEST_F(QVRPollRunLoopTests, ATimerThatMissedIntervalsFiresOnceThenStaysOnItsGrid) {
+  auto timer = loop.scheduledTimer(10s, false, [&] { events.push_back("tick"); });
+  advanceAndRun(3605s);
+  EXPECT_EQ(events.size(), 1u);
+  advanceAndRun(4s);  // 3609: the grid's next point is 3610
+  EXPECT_EQ(events.size(), 1u);
+  advanceAndRun(1s);
+  EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(QVRPollRunLoopTests, BlocksMayInvalidateTimersAndScheduleNewOnes) {
+  QVRTimer first;
+  QVRTimer second;
+  first = loop.scheduledTimer(1s, false, [&] {
+    events.push_back("first");
+    first.invalidate();
+    second = loop.scheduledTimer(5s, false, [&] { events.push_back("second"); });
+    loop.dispatchMain([&] { events.push_back("handed over by a timer"); });
+  });
+  for (int i = 0; i < 11; ++i) advanceAndRun(1s);
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"first", "handed over by a timer", "second", "second"}));
+}
+
+TEST_F(QVRPollRunLoopTests, TerminateRunsPendingBlocksTerminatingTimersThenTheirBlocks) {
+  auto upload = loop.scheduledTimer(120s, true, [&] { events.push_back("upload"); });
+  auto save = loop.scheduledTimer(10s, true, [&] {
+    events.push_back("save");
+    loop.dispatchMain([&] { events.push_back("after save"); });
+  });
+  auto poll = loop.scheduledTimer(1s, false, [&] { events.push_back("poll"); });
+  auto stopped = loop.scheduledTimer(10s, true, [&] { events.push_back("stopped"); });
+  stopped.invalidate();
+  {
+    auto dropped = loop.scheduledTimer(10s, true, [&] { events.push_back("dropped"); });
+  }
+  advanceAndRun(1s);  // the poll fires, and the heap is no longer in scheduling order
+  events.clear();
+  loop.dispatchMain([&] { events.push_back("pending"); });
+  loop.terminate();
+  EXPECT_EQ(events, (std::vector<std::string>{"pending", "upload", "save", "after save"}))
+      << "terminating timers run in the order they were scheduled";
+}
+
+TEST_F(QVRPollRunLoopTests, ABlockThatThrowsLeavesTheLaterBlocksQueued) {
+  loop.dispatchMain([] { throw QVRException("NSGenericException", "from a block"); });
+  loop.dispatchMain([&] { events.push_back("later"); });
+  EXPECT_THROW(loop.runOnce(0ms), QVRException);
+  EXPECT_TRUE(events.empty());
+  EXPECT_TRUE(loop.runOnce(0ms));
+  EXPECT_EQ(events, std::vector<std::string>{"later"});
+  EXPECT_FALSE(loop.runOnce(0ms));
+}
+
+TEST_F(QVRPollRunLoopTests, BlocksHandedOverByBlocksWaitForTheNextPass) {
+  std::function<void()> again = [&] {
+    events.push_back("again");
+    loop.dispatchMain(again);
+  };
+  loop.dispatchMain(again);
+  loop.runOnce(0ms);
+  loop.runOnce(0ms);
+  EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(QVRPollRunLoopTests, BlocksFromManyThreadsRunOnTheLoopThreadInEachThreadsOrder) {
+  constexpr int threads = 4;
+  constexpr int perThread = 2000;
+  const auto loopThread = std::this_thread::get_id();
+  std::vector<std::vector<int>> seen(threads);
+  int total = 0;
+  bool allOnLoopThread = true;
+  std::vector<std::thread> workers;
+  for (int t = 0; t < threads; ++t) {
+    workers.emplace_back([&, t] {
+      for (int i = 0; i < perThread; ++i) {
+        loop.dispatchMain([&, t, i] {
+          allOnLoopThread = allOnLoopThread && std::this_thread::get_id() == loopThread;
+          seen[t].push_back(i);
+          if (++total == threads * perThread) loop.stop();
+        });
+      }
+    });
+  }
+  const auto started = std::chrono::steady_clock::now();
+  // The clocks are fake, but poll waits in real time: each pass must be woken by the eventfd.
+  while (total < threads * perThread && std::chrono::steady_clock::now() - started < 20s) {
+    loop.runOnce(10s);
+  }
+  for (auto& worker : workers) worker.join();
+  ASSERT_EQ(total, threads * perThread);
+  EXPECT_TRUE(allOnLoopThread);
+  for (int t = 0; t < threads; ++t) {
+    ASSERT_EQ(seen[t].size(), static_cast<std::size_t>(perThread));
+    EXPECT_TRUE(std::is_sorted(seen[t].begin(), seen[t].end())) << "thread " << t;
+  }
+}
+
+TEST_F(QVRPollRunLoopTests, StopFromAnotherThreadEndsRun) {
+  std::thread stopper([&] { loop.stop(); });
+  loop.run();  // would wait forever without the wake-up
+  stopper.join();
+  loop.stop();
+  loop.run();  // a stop before run returns at once
+  SUCCEED();
+}
+
+TEST_F(QVRPollRunLoopTests, WatchersSeeDataAndHangUpsUntilTheirTokenGoes) {
+  Pipe channel;
+  ASSERT_GE(channel.read, 0);
+  std::string received;
+  bool sawEnd = false;
+  auto watch = loop.watch(channel.read, [&] {
+    char buffer[16];
+    const ssize_t count = read(channel.read, buffer, sizeof buffer);
+    if (count > 0) received.append(buffer, static_cast<std::size_t>(count));
+    if (count == 0) sawEnd = true;
+  });
+  EXPECT_FALSE(loop.runOnce(0ms)) << "nothing to read yet";
+  ASSERT_EQ(write(channel.write, "ab", 2), 2);
+  EXPECT_TRUE(loop.runOnce(0ms));
+  EXPECT_EQ(received, "ab");
+
+  auto moved = std::move(watch);
+  EXPECT_FALSE(watch.isActive());
+  EXPECT_TRUE(moved.isActive());
+  close(channel.write);
+  channel.write = -1;
+  loop.runOnce(0ms);
+  EXPECT_TRUE(sawEnd) << "a hang-up reaches the watcher, so a reader sees the end of input";
+
+  moved.cancel();
+  sawEnd = false;
+  EXPECT_FALSE(loop.runOnce(0ms));
+  EXPECT_FALSE(sawEnd);
+}
+
+TEST_F(QVRPollRunLoopTests, ADescriptorClosedWhileWatchedEndsItsWatchInsteadOfSpinning) {
+  Pipe channel;
+  int calls = 0;
+  auto watch = loop.watch(channel.read, [&] { ++calls; });
+  close(channel.read);
+  channel.read = -1;
+  EXPECT_FALSE(loop.runOnce(0ms));
+  EXPECT_FALSE(watch.isActive());
+  EXPECT_FALSE(loop.runOnce(0ms));
+  EXPECT_EQ(calls, 0);
+}
+
+TEST(QVRPollRunLoopRealTime, APassWaitsNoLongerThanTheNextTimer) {
+  QVRPollRunLoop loop;
+  int fired = 0;
+  auto timer = loop.scheduledTimer(20ms, false, [&] { ++fired; });
+  const auto started = std::chrono::steady_clock::now();
+  while (fired == 0 && std::chrono::steady_clock::now() - started < 20s) loop.runOnce(30s);
+  EXPECT_EQ(fired, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
+}
+
+bool isBlocked(int signal) {
+  sigset_t mask;
+  pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+  return sigismember(&mask, signal) == 1;
+}
+
+TEST(QVRPollRunLoopSignals, TerminationSignalsReachTheHandlerOnTheLoopThread) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    ASSERT_FALSE(isBlocked(signal));
+    {
+      QVRPollRunLoop loop;
+      std::vector<int> received;
+      ASSERT_TRUE(loop.onSignal([&](int number) {
+        received.push_back(number);
+        loop.stop();
+      }));
+      EXPECT_TRUE(isBlocked(signal));
+      raise(signal);  // pending until the loop reads it; the process lives on
+      EXPECT_TRUE(received.empty()) << "never in signal context";
+      loop.run();
+      EXPECT_EQ(received, std::vector<int>{signal});
+    }
+    EXPECT_FALSE(isBlocked(signal)) << "the loop gives the signal back";
+  }
+}
+
+TEST(QVRPollRunLoopSignals, ASignalBlockedBeforeStaysBlockedAfterTheLoop) {
+  sigset_t hangUp;
+  sigemptyset(&hangUp);
+  sigaddset(&hangUp, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &hangUp, nullptr);
+  {
+    QVRPollRunLoop loop;
+    ASSERT_TRUE(loop.onSignal([](int) {}));
+  }
+  EXPECT_TRUE(isBlocked(SIGHUP));
+  EXPECT_FALSE(isBlocked(SIGTERM));
+  pthread_sigmask(SIG_UNBLOCK, &hangUp, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/QVRStubHTTPTransport.h"
+#include "common/QVRURLError.h"
+#include "common/QVRURLRequest.h"
+#include "support/TallixTest.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string ratesURL = "http://rates.invalid/tallix2/conversion_rates.txt";
+
+// What the completions received, and whether each ran on the test's (main) thread in the
+// environment that started the request.
+struct Outcomes {
+  struct Entry {
+    std::optional<QVRURLRequest::Value> value;
+    std::optional<QVRError> error;
+    bool onMainThread;
+    QVREnvironment* environment;
+  };
+  std::vector<Entry> entries;
+  std::thread::id mainThread = std::this_thread::get_id();
+
+  QVRURLRequest::Completion recorder() {
+    return [this](std::optional<QVRURLRequest::Value> value, std::optional<QVRError> error) {
+      entries.push_back({std::move(value), std::move(error),
+                         std::this_thread::get_id() == mainThread, &QVREnvironment::current()});
+    };
+  }
+};
+
+QVRHTTPResponse answer(long status, std::string body) {
+  QVRHTTPResponse response;
+  response.statusCode = status;
+  response.body = std::move(body);
+  return response;
+}
+
+class QVRURLRequestTests : public TallixTest {
+ protected:
+  QVRStubHTTPTransport& transport() { return *QVRStubHTTPTransport::shared(); }
+
+  QVRURLRequest request(std::optional<std::string> url = ratesURL,
+                        int type = QVRURLRequest::responseTypeText) {
+    QVRURLRequest made;
+    made.setUrl(std::move(url));
+    made.setResponseType(type);
+    return made;
+  }
+};
+
+TEST_F(QVRURLRequestTests, OutcomesArriveOnceOnTheMainThreadAfterTheDownload) {
+  const QVRError offline = QVRURLError::make(QVRURLError::cannotConnectToHost, "refused");
+  const struct {
+    const char* name;
+    QVRHTTPOutcome transportAnswer;
+    int type;
+    std::optional<std::string> url;
+    std::optional<QVRURLRequest::Value> value;
+    std::optional<QVRError> error;
+  } cases[] = {
+      {"text", answer(200, "EUR 1.0\nUSD 1.1"), 0, ratesURL,
+       QVRURLRequest::Value("EUR 1.0\nUSD 1.1"), std::nullopt},
+      {"empty text of 204", answer(204, ""), 0, ratesURL, QVRURLRequest::Value(""), std::nullopt},
+      {"highest success 299", answer(299, "ok"), 0, ratesURL, QVRURLRequest::Value("ok"),
+       std::nullopt},
+      {"bytes with NUL and 0xFF", answer(200, std::string("\0\xff", 2)), 1, ratesURL,
+       QVRURLRequest::Value(QVRURLRequest::Data{0, 255}), std::nullopt},
+      {"404", answer(404, "missing"), 0, ratesURL, std::nullopt,
+       QVRError(QVRURLRequest::statusErrorDomain, 404, "HTTP status 404")},
+      {"300 is no success", answer(300, "choose"), 0, ratesURL, std::nullopt,
+       QVRError(QVRURLRequest::statusErrorDomain, 300, "HTTP status 300")},
+      {"199 is no success", answer(199, ""), 1, ratesURL, std::nullopt,
+       QVRError(QVRURLRequest::statusErrorDomain, 199, "HTTP status 199")},
+      {"transport error as it came", offline, 0, ratesURL, std::nullopt, offline},
+      {"Latin-1 text", answer(200, "caf\xe9"), 0, ratesURL, std::nullopt,
+       QVRError(QVRURLRequest::errorDomain, QVRURLRequest::undecodableText,
+                "response is not UTF-8 text")},
+      {"Latin-1 as bytes", answer(200, "caf\xe9"), 1, ratesURL,
+       QVRURLRequest::Value(QVRURLRequest::Data{'c', 'a', 'f', 0xe9}), std::nullopt},
+      {"type 2", answer(200, "x"), 2, ratesURL, std::nullopt,
+       QVRError(QVRURLRequest::errorDomain, QVRURLRequest::unsupportedResponseType,
+                "unsupported response type 2")},
+      {"type -1", answer(200, "x"), -1, ratesURL, std::nullopt,
+       QVRError(QVRURLRequest::errorDomain, QVRURLRequest::unsupportedResponseType,
+                "unsupported response type -1")},
+      {"no URL", answer(200, "x"), 0, std::nullopt, std::nullopt,
+       QVRError(QVRURLRequest::errorDomain, QVRURLRequest::missingURL, "request without a URL")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    transport().setAnswer(ratesURL, c.transportAnswer);
+    Outcomes outcomes;
+    request(c.url, c.type).start(outcomes.recorder());
+    EXPECT_TRUE(outcomes.entries.empty()) << "the completion never runs inside start";
+    runLoop().runPending();
+    ASSERT_EQ(outcomes.entries.size(), 1u);
+    EXPECT_EQ(outcomes.entries[0].value, c.value);
+    EXPECT_EQ(outcomes.entries[0].error, c.error);
+    EXPECT_TRUE(outcomes.entries[0].onMainThread);
+    runLoop().runPending();
+    EXPECT_EQ(outcomes.entries.size(), 1u);
+  }
+  // Only the requests with a URL reached the network, each a plain GET.
+  const auto sent = transport().requests();
+  ASSERT_EQ(sent.size(), std::size(cases) - 1);
+  EXPECT_EQ(sent[0].method, "GET");
+  EXPECT_TRUE(sent[0].body.empty());
+}
+
+// A transport that answers twice, as a faulty one might.
+class AnswersTwice final : public QVRHTTPTransport {
+ public:
+  void fetch(QVRHTTPRequest, Completion completion) override {
+    completion(answer(200, "first"));
+    completion(answer(200, "second"));
+  }
+};
+
+TEST_F(QVRURLRequestTests, ATransportThatAnswersTwiceStillCompletesOnce) {
+  environment().setSharedInstance<QVRHTTPTransport>(std::make_unique<AnswersTwice>());
+  Outcomes outcomes;
+  request().start(outcomes.recorder());
+  runLoop().runPending();
+  ASSERT_EQ(outcomes.entries.size(), 1u);
+  EXPECT_EQ(outcomes.entries[0].value, QVRURLRequest::Value("first"));
+}
+
+TEST_F(QVRURLRequestTests, ALateAnswerFromAWorkerCompletesInTheStartingEnvironment) {
+  Outcomes outcomes;
+  {
+    auto started = request();
+    started.start(outcomes.recorder());
+  }  // the request may go before its download ends
+  EXPECT_EQ(transport().pendingURLs(), std::vector<std::string>{ratesURL});
+  std::thread worker([&] { transport().complete(ratesURL, answer(200, "late")); });
+  worker.join();
+  EXPECT_FALSE(transport().complete(ratesURL, answer(200, "again")));
+  ASSERT_TRUE(runLoop().waitForDispatch(5s));
+
+  // Another environment is installed when the main thread gets to the block.
+  auto other = QVREnvironment::makeForTesting();
+  QVREnvironment::Installation otherInstalled(*other);
+  runLoop().runPending();
+  ASSERT_EQ(outcomes.entries.size(), 1u);
+  EXPECT_EQ(outcomes.entries[0].value, QVRURLRequest::Value("late"));
+  EXPECT_TRUE(outcomes.entries[0].onMainThread);
+  EXPECT_EQ(outcomes.entries[0].environment, &environment());
+  EXPECT_EQ(&QVREnvironment::current(), other.get()) << "put back after the completion";
+}
+
+TEST_F(QVRURLRequestTests, DescribesItselfForTheLog) {
+  EXPECT_EQ(request().description(),
+            "QVRURLRequest(GET http://rates.invalid/tallix2/conversion_rates.txt)");
+  EXPECT_EQ(QVRURLRequest().description(), "QVRURLRequest(GET (no URL))");
+  EXPECT_EQ(QVRURLRequest().responseType(), QVRURLRequest::responseTypeText);
+}
+
+}  // namespace
