@@ -6,9 +6,14 @@
 namespace {
 
 constexpr QVRTimer::Interval minimumInterval{0.001};
+// About a hundred years: far beyond any timer, far below the clock's range.
+constexpr QVRTimer::Interval maximumInterval{3.2e9};
 
+// The clock's duration of an interval, kept within [0, maximumInterval] so that the conversion
+// to the clock's integer type and the sums with it cannot overflow.
 QVRRunLoop::Clock::duration toClock(QVRTimer::Interval interval) {
-  return std::chrono::duration_cast<QVRRunLoop::Clock::duration>(interval);
+  if (!(interval.count() > 0)) return {};
+  return std::chrono::duration_cast<QVRRunLoop::Clock::duration>(std::min(interval, maximumInterval));
 }
 
 }  // namespace
@@ -22,6 +27,7 @@ QVRVirtualRunLoop::QVRVirtualRunLoop(Clock::time_point start) : _now(start) {}
 QVRTimer QVRVirtualRunLoop::scheduledTimer(QVRTimer::Interval interval, bool runsAtTermination,
                                            std::function<void()> block) {
   if (!(interval >= minimumInterval)) interval = minimumInterval;  // also NaN
+  interval = std::min(interval, maximumInterval);
   auto state = std::make_shared<QVRTimer::State>(
       QVRTimer::State{interval, runsAtTermination, std::move(block)});
   _entries.push_back({state, _now + toClock(interval)});

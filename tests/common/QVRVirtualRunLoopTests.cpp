@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,6 +84,14 @@ TEST_F(QVRVirtualRunLoopTests, NegativeAndNotFiniteDurationsMoveNothing) {
   runLoop().advanceBy(QVRTimer::Interval(std::numeric_limits<double>::quiet_NaN()));
   runLoop().advanceBy(QVRTimer::Interval(std::numeric_limits<double>::infinity()));
   EXPECT_EQ(runLoop().now(), start);
+}
+
+TEST_F(QVRVirtualRunLoopTests, HugeIntervalsAreClampedInsteadOfOverflowingTheClock) {
+  int fired = 0;
+  auto timer = QVRTimer::scheduledTimerWithTimeInterval(QVRTimer::Interval(1e300), [&] { ++fired; });
+  runLoop().advanceBy(QVRTimer::Interval(1e20));
+  EXPECT_EQ(fired, 0);
+  EXPECT_GT(runLoop().now(), QVRVirtualRunLoop::defaultStart());
 }
 
 }  // namespace
