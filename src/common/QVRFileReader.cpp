@@ -61,5 +61,6 @@ Contents QVRFileReader::contentsOfFile(const std::filesystem::path& path, std::s
 }
 
 bool QVRFileReader::isMissing(const QVRError& error) {
-  return error.domain() == QVRFileWriter::errorDomain && error.code() == ENOENT;
+  return error.domain() == QVRFileWriter::errorDomain &&
+         (error.code() == ENOENT || error.code() == ENOTDIR);
 }

@@ -9,7 +9,7 @@
 #include "common/QVRResult.h"
 
 // Reads whole files of outside bytes, with a size limit, answering errors of the POSIX domain
-// (errno as the code; ENOENT for a missing file) instead of raising.
+// (errno as the code) instead of raising.
 class QVRFileReader {
  public:
   QVRFileReader() = delete;
@@ -19,5 +19,7 @@ class QVRFileReader {
 
   static QVRResult<std::optional<QVRPropertyList::Data>, QVRError> contentsOfFile(
       const std::filesystem::path& path, std::size_t sizeLimit = defaultSizeLimit);
+  // Whether the error says there is no file at the path (ENOENT, or ENOTDIR for a path through
+  // a file).
   static bool isMissing(const QVRError& error);
 };
