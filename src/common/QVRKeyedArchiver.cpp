@@ -169,42 +169,42 @@ bool QVRKeyedArchiver::writeToFile(QVRResult<std::optional<QVRPropertyList::Data
 // Elements of arrays and dictionaries are all referred to by UID, scalars included.
 
 void QVRKeyedArchiver::ArrayEncoder::encodeBool(bool value) {
-  _elements.push_back(_archiver.scalarReference(value));
+  _elements.emplace_back(_archiver.scalarReference(value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeInteger(std::int64_t value) {
-  _elements.push_back(_archiver.scalarReference(value));
+  _elements.emplace_back(_archiver.scalarReference(value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeDouble(double value) {
-  _elements.push_back(_archiver.scalarReference(value));
+  _elements.emplace_back(_archiver.scalarReference(value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeString(std::string_view value) {
-  _elements.push_back(_archiver.stringReference(value));
+  _elements.emplace_back(_archiver.stringReference(value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodePropertyList(const QVRPropertyList& value) {
-  _elements.push_back(_archiver.propertyListReference(value));
+  _elements.emplace_back(_archiver.propertyListReference(value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeArray(const std::function<void(ArrayEncoder&)>& build) {
   ArrayEncoder array(_archiver);
   build(array);
-  _elements.push_back(_archiver.arrayReference(std::move(array._elements)));
+  _elements.emplace_back(_archiver.arrayReference(std::move(array._elements)));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeDictionary(
     const std::function<void(DictionaryEncoder&)>& build) {
   DictionaryEncoder dictionary(_archiver);
   build(dictionary);
-  _elements.push_back(
+  _elements.emplace_back(
       _archiver.dictionaryReference(std::move(dictionary._keys), std::move(dictionary._values)));
 }
 
 void QVRKeyedArchiver::DictionaryEncoder::add(std::string_view key, QVRPropertyList::UID value) {
-  _keys.push_back(_archiver.stringReference(key));
-  _values.push_back(value);
+  _keys.emplace_back(_archiver.stringReference(key));
+  _values.emplace_back(value);
 }
 
 void QVRKeyedArchiver::DictionaryEncoder::encodeBool(std::string_view key, bool value) {

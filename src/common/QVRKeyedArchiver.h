@@ -96,7 +96,7 @@ class QVRKeyedArchiver {
     template <class T>
     requires QVREncodable<std::remove_cvref_t<T>>
     void encodeObject(T&& object) {
-      _elements.push_back(_archiver.objectReference(object, std::is_lvalue_reference_v<T>));
+      _elements.emplace_back(_archiver.objectReference(object, std::is_lvalue_reference_v<T>));
     }
     void encodeBool(bool value);
     void encodeInteger(std::int64_t value);
