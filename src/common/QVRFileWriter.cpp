@@ -27,8 +27,13 @@ std::string randomSuffix() {
 // Creates the temporary file beside `path`; answers its descriptor or -1 with `errno` set.
 int createTemporary(const QVRFileWriter::SystemCalls& calls, const std::filesystem::path& path,
                     std::filesystem::path& temporary) {
+  // ".<name>.tmp-<random>", appended piece by piece (g++ 12 warns falsely on the chain of +).
+  std::string prefix(".");
+  prefix.append(path.filename().string()).append(".tmp-");
   for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary = path.parent_path() / ("." + path.filename().string() + ".tmp-" + randomSuffix());
+    std::string name = prefix;
+    name.append(randomSuffix());
+    temporary = path.parent_path() / name;
     const int descriptor =
         calls.open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor >= 0 || errno != EEXIST) return descriptor;

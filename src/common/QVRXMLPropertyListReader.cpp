@@ -167,7 +167,7 @@ std::optional<std::string> Walker::text(const xmlNode* element) {
       case XML_PI_NODE:
         break;
       default:
-        return failed("<" + std::string(nameOf(element)) + "> holds more than text");
+        return failed(std::string(nameOf(element)).append(" holds more than text"));
     }
   }
   return result;
@@ -224,7 +224,8 @@ std::optional<QVRPropertyList> Walker::dictionary(const xmlNode* element, std::s
       }
     }
   }
-  return QVRPropertyList(std::move(entries));
+  std::optional<QVRPropertyList> result(std::in_place, std::move(entries));
+  return result;
 }
 
 std::optional<QVRPropertyList> Walker::array(const xmlNode* element, std::size_t depth) {
