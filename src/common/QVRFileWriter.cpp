@@ -1,11 +1,13 @@
 #include "common/QVRFileWriter.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
-#include <random>
 #include <string>
 #include <system_error>
 
@@ -16,11 +18,18 @@ QVRError posixError(int code, const std::string& action, const std::filesystem::
                   action + " " + path.string() + ": " + std::strerror(code));
 }
 
-std::string randomSuffix() {
-  std::random_device device;
+// Sixteen hex digits that differ between processes, calls and attempts; the exclusive open
+// settles any collision. (std::random_device may raise; getrandom does not.)
+std::string randomSuffix(int attempt) {
+  std::uint64_t bits = 0;
+  if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits)) {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    bits = static_cast<std::uint64_t>(now) ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^
+           static_cast<std::uint64_t>(attempt);
+  }
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string suffix;
-  for (int index = 0; index < 12; ++index) suffix += kDigits[device() % 16];
+  for (int index = 0; index < 16; ++index, bits >>= 4) suffix += kDigits[bits & 0xF];
   return suffix;
 }
 
@@ -32,7 +41,7 @@ int createTemporary(const QVRFileWriter::SystemCalls& calls, const std::filesyst
   prefix.append(path.filename().string()).append(".tmp-");
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string name = prefix;
-    name.append(randomSuffix());
+    name.append(randomSuffix(attempt));
     temporary = path.parent_path() / name;
     const int descriptor =
         calls.open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
