@@ -281,6 +281,36 @@ TEST_F(QVRKeyedUnarchiverTests, ScalarsOfAnotherKindReadAsFalseZeroOrNone) {
   EXPECT_FALSE(unarchiver.error());
 }
 
+TEST_F(QVRKeyedUnarchiverTests, BrokenDictionariesAreRefused) {
+  struct Case {
+    const char* name;
+    QVRPropertyList record;
+    std::string detail;
+  };
+  const std::vector<Case> cases = {
+      {"a key that is a number",
+       Dictionary{{"$class", UID{2}}, {"NS.keys", Array{UID{3}}}, {"NS.objects", Array{UID{3}}}},
+       "a dictionary key that is no text"},
+      {"more keys than objects",
+       Dictionary{{"$class", UID{2}}, {"NS.keys", Array{UID{4}}}, {"NS.objects", Array{}}},
+       "a dictionary whose keys and objects do not match"},
+      {"no keys", Dictionary{{"$class", UID{2}}, {"NS.objects", Array{}}},
+       "a dictionary whose keys and objects do not match"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    QVRKeyedUnarchiver unarchiver(
+        bytesOf(archive({testCase.record, classRecord("NSDictionary"), std::int64_t{1}, "key"},
+                        {{"value", UID{1}}})),
+        {});
+    EXPECT_FALSE(unarchiver.valueForKey("value").decodePlainValue());
+    ASSERT_TRUE(unarchiver.error());
+    EXPECT_EQ(unarchiver.error()->detail(), testCase.detail);
+    // After the first failure every decoding answers none.
+    EXPECT_FALSE(unarchiver.valueForKey("value"));
+  }
+}
+
 TEST_F(QVRKeyedUnarchiverTests, FilesAnswerNoneWhenMissingAndAnErrorWhenUnreadable) {
   const auto folder = environment().applicationSupportDirectory();
   const auto missing =
