@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "common/QVREnvironment.h"
+#include "common/QVRFileUserDefaults.h"
 #include "common/QVRMemoryPasteboard.h"
-#include "common/QVRMemoryUserDefaults.h"
 #include "common/QVRPollRunLoop.h"
 #include "common/QVRStandardErrorLogSink.h"
 #include "common/QVRUserLocale.h"
@@ -50,9 +50,8 @@ std::optional<std::filesystem::path> resources() {
 
 std::unique_ptr<QVREnvironment> QVREnvironment::makeLive() {
   Parts parts;
-  // The user defaults: in memory until the file-backed store under $XDG_CONFIG_HOME/tallix/
-  // takes this place.
-  parts.userDefaults = std::make_unique<QVRMemoryUserDefaults>();
+  parts.userDefaults = std::make_unique<QVRFileUserDefaults>(
+      QVRFileUserDefaults::defaultPath([](const char* name) { return std::getenv(name); }));
   parts.runLoop = std::make_unique<QVRPollRunLoop>();
   parts.pasteboard = std::make_unique<QVRMemoryPasteboard>();
   parts.logSinks.push_back(std::make_unique<QVRStandardErrorLogSink>());

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/QVRBundle.h"
+#include "common/QVRFileReader.h"
+#include "common/QVRFileWriter.h"
+#include "common/QVRPropertyListReader.h"
+#include "common/QVRStringsTableParser.h"
+#include "support/PropertyListTesting.h"
+#include "support/TallixTest.h"
+
+using PropertyListTesting::bytesOf;
+
+namespace {
+
+class QVRBundleTests : public TallixTest {
+ protected:
+  std::filesystem::path resources() { return *environment().resourcesDirectory(); }
+
+  // A bundle over a private resources folder with the given tables.
+  std::unique_ptr<QVRBundle> bundleWith(
+      const std::vector<std::pair<std::string, std::string>>& files, std::string locale) {
+    const auto folder = environment().applicationSupportDirectory() / "Resources";
+    for (const auto& [name, contents] : files) {
+      EXPECT_FALSE(QVRFileWriter::writeAtomically(folder / name, bytesOf(contents)));
+    }
+    return std::make_unique<QVRBundle>(folder, [locale] { return locale; });
+  }
+};
+
+}  // namespace
+
+// The data shipped with the library must read with the checked readers, every file of it.
+TEST_F(QVRBundleTests, EveryBundledFileReads) {
+  std::size_t tables = 0;
+  std::size_t lists = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(resources())) {
+    if (!entry.is_regular_file()) continue;
+    SCOPED_TRACE(entry.path().string());
+    const auto bytes = QVRFileReader::contentsOfFile(entry.path());
+    ASSERT_TRUE(bytes.value);
+    if (entry.path().extension() == ".strings") {
+      const auto table = QVRStringsTableParser::table(*bytes.value);
+      ASSERT_TRUE(table.value) << table.error->description();
+      EXPECT_FALSE(table.value->empty());
+      ++tables;
+    } else if (entry.path().extension() == ".plist") {
+      const auto list = QVRPropertyListReader::propertyList(*bytes.value);
+      ASSERT_TRUE(list.value) << list.error->description();
+      EXPECT_TRUE(list.value->isArray());
+      ++lists;
+    }
+  }
+  EXPECT_EQ(lists, 2u);
+  EXPECT_GE(tables, 50u);
+}
+
+TEST_F(QVRBundleTests, TextsFollowTheUsersLanguageThenEnglishThenTheKey) {
+  struct Case {
+    const char* locale;
+    const char* key;
+    const char* table;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"de_DE", "Length", "Length", "L\xC3\xA4nge"},
+      {"de_CH", "Length", "Length", "L\xC3\xA4nge"},
+      {"de_DE", "Error", "Localizable", "Fehler"},
+      {"en_US", "Metre", "Length", "Meter"},
+      {"en_GB", "Metre", "Length", "Metre"},
+      {"en_US", "Error", "Localizable", "Error"},
+      {"fr_FR", "Metre", "Length", "Metre"},
+      {"en_US_POSIX", "Metre", "Length", "Meter"},
+      {"de_DE", "no such key", "Length", "no such key"},
+      {"de_DE", "Metre", "NoSuchTable", "Metre"},
+      {"de_DE", "Metre", "../en.lproj/Length", "Metre"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(std::string(testCase.locale) + " " + testCase.key);
+    environment().setLocaleIdentifier(testCase.locale);
+    EXPECT_EQ(QVRBundle::mainBundle().localizedString(testCase.key, testCase.table),
+              testCase.expected);
+  }
+  EXPECT_TRUE(log().records().empty());
+}
+
+TEST_F(QVRBundleTests, LocalizationsComeFromTheLocaleIdentifier) {
+  struct Case {
+    const char* identifier;
+    std::string language;
+    std::optional<std::string> region;
+  };
+  const std::vector<Case> cases = {
+      {"de_CH", "de", "CH"},       {"en-US", "en", "US"},       {"zh_Hant_TW", "zh", "TW"},
+      {"fr", "fr", std::nullopt},  {"es_419", "es", "419"},     {"de_DE@currency=EUR", "de", "DE"},
+      {"de_DE.UTF-8", "de", "DE"}, {"en_US_POSIX", "en", "US"}, {"sr_Latn", "sr", std::nullopt},
+      {"", "", std::nullopt},      {"_US", "", std::nullopt},   {"DE_de", "de", "DE"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.identifier);
+    const auto [language, region] = QVRBundle::languageAndRegion(testCase.identifier);
+    EXPECT_EQ(language, testCase.language);
+    EXPECT_EQ(region, testCase.region);
+  }
+  environment().setLocaleIdentifier("en_US");
+  EXPECT_EQ(QVRBundle::mainBundle().preferredLocalizations(),
+            (std::vector<std::string>{"en-US", "en"}));
+  environment().setLocaleIdentifier("de_AT");
+  EXPECT_EQ(QVRBundle::mainBundle().preferredLocalizations(),
+            (std::vector<std::string>{"de", "en"}));
+  environment().setLocaleIdentifier("ja_JP");
+  EXPECT_EQ(QVRBundle::mainBundle().preferredLocalizations(), std::vector<std::string>{"en"});
+}
+
+TEST_F(QVRBundleTests, TablesAreReadOnceAndABrokenTableIsLoggedAndFallsBack) {
+  auto bundle = bundleWith(
+      {{"en.lproj/T.strings", "\"a\" = \"English\";"}, {"de.lproj/T.strings", "\"a\" = \"broken"}},
+      "de_DE");
+  EXPECT_EQ(bundle->localizedString("a", "T"), "English");
+  ASSERT_EQ(log().records().size(), 1u);
+  EXPECT_EQ(
+      log().records()[0].message,
+      "Reading strings table " +
+          (environment().applicationSupportDirectory() / "Resources/de.lproj/T.strings").string());
+  // Read once: a changed file is not seen by this bundle, nor logged again.
+  ASSERT_FALSE(QVRFileWriter::writeAtomically(
+      environment().applicationSupportDirectory() / "Resources/en.lproj/T.strings",
+      bytesOf("\"a\" = \"changed\";")));
+  EXPECT_EQ(bundle->localizedString("a", "T"), "English");
+  EXPECT_EQ(log().records().size(), 1u);
+  // Without resources every text is its key.
+  QVRBundle empty(std::nullopt, [] { return std::string("de_DE"); });
+  EXPECT_EQ(empty.localizedString("Error"), "Error");
+}

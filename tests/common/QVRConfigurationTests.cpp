@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/QVRConfiguration.h"
+#include "common/QVRFileWriter.h"
+#include "common/QVRPropertyListReader.h"
+#include "common/QVRPropertyListWriter.h"
+#include "common/QVRXMLPropertyListReader.h"
+#include "support/PropertyListTesting.h"
+#include "support/TallixTest.h"
+
+using PropertyListTesting::bytesOf;
+using Array = QVRPropertyList::Array;
+using Dictionary = QVRPropertyList::Dictionary;
+using Format = QVRPropertyListWriter::Format;
+
+namespace {
+
+class QVRConfigurationTests : public TallixTest {
+ protected:
+  std::filesystem::path bundled() {
+    return environment().applicationSupportDirectory() / "Bundled";
+  }
+  std::filesystem::path userFile() {
+    return environment().applicationSupportDirectory() / "Configuration.plist";
+  }
+
+  void write(const QVRPropertyList& value, const std::filesystem::path& path,
+             Format format = Format::xml) {
+    auto data = QVRPropertyListWriter::dataFromPropertyList(value, format);
+    ASSERT_TRUE(data.value);
+    ASSERT_FALSE(QVRFileWriter::writeAtomically(path, *data.value));
+  }
+  void writeBytes(std::string_view bytes, const std::filesystem::path& path) {
+    ASSERT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf(bytes)));
+  }
+
+  // A configuration over a bundled folder with "categories" and "constants", and the user file.
+  std::unique_ptr<QVRConfiguration> configuration() {
+    write(Array{Dictionary{{"name", "Length"}}}, bundled() / "categories.plist");
+    write(Array{Dictionary{{"title", "pi"}, {"value", "3.14159"}}}, bundled() / "constants.plist",
+          Format::binary);
+    writeBytes("not a plist", bundled() / "README.txt");
+    return std::make_unique<QVRConfiguration>(bundled(), userFile());
+  }
+
+  // The notifications of the change, in order.
+  std::vector<const void*> posted;
+  QVRNotificationCenter::Observation observation = environment().notificationCenter().addObserver(
+      std::string(QVRConfigurationDidChange), nullptr,
+      [this](const QVRNotification& notification) { posted.push_back(notification.object); });
+};
+
+QVRPropertyList firstEntry(const QVRPropertyList* list, std::string_view key) {
+  if (!list || !list->array() || list->array()->empty()) return {};
+  const QVRPropertyList* value = list->array()->front().find(key);
+  return value ? *value : QVRPropertyList();
+}
+
+}  // namespace
+
+TEST_F(QVRConfigurationTests, BundledValuesAreReadOneFilePerKeyAndTheUserFileOverridesKeyByKey) {
+  auto config = configuration();
+  EXPECT_EQ(firstEntry(config->objectForKey("categories"), "name"), QVRPropertyList("Length"));
+  EXPECT_EQ(firstEntry(config->objectForKey("constants"), "title"), QVRPropertyList("pi"));
+  EXPECT_FALSE(config->objectForKey("README"));
+  EXPECT_EQ(config->values().size(), 2u);
+
+  auto overridden = std::make_unique<QVRConfiguration>(bundled(), userFile());
+  write(Dictionary{{"constants", Array{Dictionary{{"title", "e"}}}}, {"extra", std::int64_t{7}}},
+        userFile());
+  EXPECT_EQ(firstEntry(overridden->objectForKey("constants"), "title"), QVRPropertyList("e"));
+  EXPECT_EQ(firstEntry(overridden->objectForKey("categories"), "name"), QVRPropertyList("Length"));
+  EXPECT_EQ(*overridden->objectForKey("extra"), QVRPropertyList(std::int64_t{7}));
+  EXPECT_TRUE(log().records().empty());
+}
+
+TEST_F(QVRConfigurationTests, TheSharedConfigurationReadsTheResourcesAndTheApplicationSupportFile) {
+  QVRConfiguration& shared = QVRConfiguration::sharedConfiguration();
+  EXPECT_EQ(&shared, &QVRConfiguration::sharedConfiguration());
+  const QVRPropertyList* categories = shared.objectForKey("categories");
+  ASSERT_TRUE(categories && categories->array());
+  EXPECT_GT(categories->array()->size(), 10u);
+  ASSERT_TRUE(shared.objectForKey("constants"));
+
+  environment().setSharedInstance<QVRConfiguration>(nullptr);
+  write(Dictionary{{"constants", Array{"from the user"}}}, userFile());
+  EXPECT_EQ(*QVRConfiguration::sharedConfiguration().objectForKey("constants"),
+            QVRPropertyList(Array{"from the user"}));
+}
+
+TEST_F(QVRConfigurationTests, AnUnreadableUserFileIsLoggedAndTheBundledValuesStand) {
+  // The hostile shape that crashed Foundation's reader: a set holding a dictionary.
+  const auto set = PropertyListTesting::binaryPropertyList(
+      {{0x54, 'r', 'o', 'o', 't'}, {0xC1, 2}, {0xD0}, {0xD1, 0, 1}}, 3);
+  ASSERT_EQ(QVRPropertyListReader::propertyList(set).error->detail(),
+            "object of kind 12, which property lists of the model never hold");
+  const std::string setHoldingADictionary(set.begin(), set.end());
+  struct Case {
+    const char* name;
+    std::string contents;
+  };
+  auto list =
+      QVRPropertyListWriter::dataFromPropertyList(Array{"not", "a", "dictionary"}, Format::binary);
+  const std::vector<Case> cases = {
+      {"cut-off XML", "<?xml version=\"1.0\"?><plist><dict><key>constants</key>"},
+      {"garbage", "garbage"},
+      {"an empty file", ""},
+      {"a set holding a dictionary", setHoldingADictionary},
+      {"a list", std::string(list.value->begin(), list.value->end())},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    log().clear();
+    auto config = configuration();
+    writeBytes(testCase.contents, userFile());
+    EXPECT_EQ(firstEntry(config->objectForKey("constants"), "title"), QVRPropertyList("pi"));
+    EXPECT_TRUE(config->objectForKey("categories"));
+    ASSERT_EQ(log().records().size(), 1u);
+    EXPECT_EQ(log().records()[0].message, "Ignoring configuration file " + userFile().string());
+  }
+  // A folder in the file's place is unreadable too; a missing file is no problem.
+  log().clear();
+  std::filesystem::remove(userFile());
+  EXPECT_TRUE(QVRConfiguration(bundled(), userFile()).objectForKey("constants"));
+  EXPECT_TRUE(log().records().empty());
+  std::filesystem::create_directories(userFile());
+  EXPECT_TRUE(QVRConfiguration(bundled(), userFile()).objectForKey("constants"));
+  EXPECT_EQ(log().records().size(), 1u);
+}
+
+TEST_F(QVRConfigurationTests, AnUnreadableBundledFileIsLoggedAndItsKeyHasNoValue) {
+  writeBytes("bplist00 broken", bundled() / "categories.plist");
+  writeBytes("<plist><string>fine</string></plist>", bundled() / "other.plist");
+  QVRConfiguration config(bundled(), std::nullopt);
+  EXPECT_FALSE(config.objectForKey("categories"));
+  EXPECT_EQ(*config.objectForKey("other"), QVRPropertyList("fine"));
+  ASSERT_EQ(log().records().size(), 1u);
+  EXPECT_EQ(log().records()[0].message, "Ignoring bundled configuration categories.plist");
+  // No folder at all gives no values and no complaint.
+  log().clear();
+  EXPECT_TRUE(QVRConfiguration(bundled() / "missing", std::nullopt).values().empty());
+  EXPECT_TRUE(log().records().empty());
+}
+
+TEST_F(QVRConfigurationTests, DidChangeAnnouncesNewValuesAndOnlyNewOnes) {
+  auto config = configuration();
+  EXPECT_EQ(QVRConfigurationDidChange, "QVRConfigurationDidChange");
+  config->objectForKey("constants");
+  config->reload();
+  EXPECT_TRUE(posted.empty());
+  write(Dictionary{{"constants", Array{"new"}}}, userFile());
+  config->reload();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_EQ(posted[0], config.get());
+  EXPECT_EQ(*config->objectForKey("constants"), QVRPropertyList(Array{"new"}));
+  config->setValue("constants", QVRPropertyList(Array{"new"}));
+  EXPECT_EQ(posted.size(), 1u);
+  config->setValue("constants", std::nullopt);
+  EXPECT_EQ(posted.size(), 2u);
+  EXPECT_FALSE(config->objectForKey("constants"));
+  config->replaceValues({{"categories", Array{}}});
+  EXPECT_EQ(posted.size(), 3u);
+  // Values of every kind compare by value, whichever format the file is in.
+  const QVRPropertyList mixed = Dictionary{
+      {"constants", Array{Dictionary{{"value", std::int64_t{1}}, {"ratio", 0.5}, {"shown", true}}}},
+      {"stamp", QVRPropertyList::Date{-978307200}},
+      {"bytes", QVRPropertyList::Data{1}},
+  };
+  write(mixed, userFile(), Format::binary);
+  config->reload();
+  EXPECT_EQ(posted.size(), 4u);
+  config->reload();
+  EXPECT_EQ(posted.size(), 4u);
+  write(mixed, userFile(), Format::xml);
+  config->reload();
+  EXPECT_EQ(posted.size(), 4u);
+  // A first reload before any value was asked for reads the files once for comparison.
+  auto fresh = std::make_unique<QVRConfiguration>(bundled(), userFile());
+  fresh->reload();
+  EXPECT_EQ(posted.size(), 4u);
+}

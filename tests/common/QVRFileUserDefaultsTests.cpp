@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/QVRFileUserDefaults.h"
+#include "common/QVRFileWriter.h"
+#include "common/QVRPropertyListWriter.h"
+#include "support/PropertyListTesting.h"
+#include "support/TallixTest.h"
+
+using namespace std::chrono_literals;
+using PropertyListTesting::bytesOf;
+
+namespace {
+
+class QVRFileUserDefaultsTests : public TallixTest {
+ protected:
+  std::filesystem::path folder() { return environment().applicationSupportDirectory() / "config"; }
+  std::filesystem::path path() { return folder() / "defaults.plist"; }
+
+  void write(const std::filesystem::path& file, std::string_view contents) {
+    ASSERT_FALSE(QVRFileWriter::writeAtomically(file, bytesOf(contents)));
+  }
+  std::string contents(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+  }
+  ino_t inode(const std::filesystem::path& file) {
+    struct stat status {};
+    return ::stat(file.c_str(), &status) == 0 ? status.st_ino : 0;
+  }
+};
+
+}  // namespace
+
+TEST_F(QVRFileUserDefaultsTests, ValuesPersistAcrossInstancesAndUnchangedValuesAreNotWritten) {
+  const QVRPropertyList list = QVRPropertyList::Array{"a", std::int64_t{1}, 2.5};
+  {
+    QVRFileUserDefaults defaults(path());
+    EXPECT_FALSE(defaults.objectForKey("soundsEnabled"));
+    defaults.setBool("soundsEnabled", false);
+    defaults.setObject("DefaultCategory", "Length");
+    defaults.setObject("list", list);
+    defaults.setObject("gone", std::int64_t{3});
+    defaults.removeObjectForKey("gone");
+    const ino_t written = inode(path());
+    defaults.setObject("DefaultCategory", "Length");
+    defaults.removeObjectForKey("never there");
+    EXPECT_EQ(inode(path()), written);
+  }
+  EXPECT_EQ(contents(path()).rfind("<?xml", 0), 0u);
+  QVRFileUserDefaults again(path());
+  EXPECT_TRUE(again.objectForKey("soundsEnabled"));
+  EXPECT_FALSE(again.boolForKey("soundsEnabled"));
+  EXPECT_EQ(again.objectForKey("DefaultCategory"), QVRPropertyList("Length"));
+  EXPECT_EQ(again.objectForKey("list"), list);
+  EXPECT_FALSE(again.objectForKey("gone"));
+  EXPECT_TRUE(log().records().empty());
+}
+
+// Whatever the file holds that is no dictionary is moved aside, logged, and the defaults start
+// empty; the next change writes a fresh file and leaves the old bytes where they were put.
+TEST_F(QVRFileUserDefaultsTests, AnUnreadableFileIsKeptAsideAndNeverOverwritten) {
+  struct Case {
+    const char* name;
+    std::string contents;
+    std::string errorText;
+  };
+  const std::vector<Case> cases = {
+      {"garbage", "garbage", "malformed data: not a property list"},
+      {"an empty file", "", "malformed data: not a property list"},
+      {"cut-off XML", "<?xml version=\"1.0\"?><plist><dict><key>a</key>",
+       "malformed data: not well-formed XML"},
+      {"a list", "<plist><array/></plist>",
+       "unexpected root object: the defaults are no dictionary"},
+      {"a binary list with bad references",
+       std::string("bplist00\xA1\x05", 10) + std::string(32, '\0'),
+       "malformed data: binary property list with bad integer sizes"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    std::filesystem::remove_all(folder());
+    log().clear();
+    write(path(), testCase.contents);
+    QVRFileUserDefaults defaults(path());
+    EXPECT_FALSE(defaults.objectForKey("anything"));
+    const auto aside = folder() / "defaults.plist.corrupt-20260101T000000Z";
+    ASSERT_EQ(log().lines().size(), 1u);
+    EXPECT_EQ(log().lines()[0],
+              "Moving unreadable user defaults " + path().string() + " aside to " + aside.string() +
+                  ": Error Domain=QVRArchiveErrorDomain Code=" +
+                  std::to_string(testCase.errorText.rfind("unexpected", 0) == 0 ? 6 : 1) + " \"" +
+                  testCase.errorText + "\"");
+    EXPECT_EQ(contents(aside), testCase.contents);
+    EXPECT_TRUE(defaults.isWritable());
+    defaults.setBool("fresh", true);
+    EXPECT_TRUE(QVRFileUserDefaults(path()).boolForKey("fresh"));
+    EXPECT_EQ(contents(aside), testCase.contents);
+  }
+  // A second unreadable file in the same second does not replace the first one kept aside.
+  write(path(), "again");
+  QVRFileUserDefaults(path()).objectForKey("x");
+  EXPECT_EQ(contents(folder() / "defaults.plist.corrupt-20260101T000000Z-1"), "again");
+  runLoop().advanceBy(61s);
+  write(path(), "later");
+  QVRFileUserDefaults(path()).objectForKey("x");
+  EXPECT_EQ(contents(folder() / "defaults.plist.corrupt-20260101T000101Z"), "later");
+}
+
+TEST_F(QVRFileUserDefaultsTests, AFileThatCannotBeWrittenIsLoggedAndTheValueKeptForTheRun) {
+  write(folder() / "not a directory", "x");
+  const auto impossible = folder() / "not a directory" / "defaults.plist";
+  QVRFileUserDefaults defaults(impossible);
+  defaults.setObject("currencyMode", true);
+  EXPECT_TRUE(defaults.boolForKey("currencyMode"));
+  ASSERT_EQ(log().records().size(), 1u);
+  EXPECT_EQ(log().records()[0].message, "Writing user defaults " + impossible.string());
+  EXPECT_NE(log().records()[0].errorText->find("Code=20 "), std::string::npos);  // ENOTDIR
+  // A value the format cannot carry fails the write, not the program.
+  QVRFileUserDefaults other(path());
+  other.setObject("bell", "\x07");
+  EXPECT_EQ(log().records().size(), 2u);
+  EXPECT_EQ(other.objectForKey("bell"), QVRPropertyList("\x07"));
+}
+
+TEST_F(QVRFileUserDefaultsTests, AFileThatCannotBeReadIsNeverOverwritten) {
+  std::filesystem::create_directories(path() / "inside");
+  QVRFileUserDefaults defaults(path());
+  defaults.setBool("x", true);
+  EXPECT_TRUE(defaults.boolForKey("x"));
+  EXPECT_FALSE(defaults.isWritable());
+  ASSERT_EQ(log().records().size(), 1u);
+  EXPECT_EQ(log().records()[0].message,
+            "Reading user defaults " + path().string() + "; changes will not be saved");
+  EXPECT_TRUE(std::filesystem::is_directory(path() / "inside"));
+}
+
+TEST(QVRFileUserDefaults, DefaultPathFollowsTheDataRootAndTheXDGVariables) {
+  struct Case {
+    std::map<std::string, std::string> variables;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {{{"HOME", "/home/u"}}, "/home/u/.config/tallix/defaults.plist"},
+      {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/xdg"}}, "/xdg/tallix/defaults.plist"},
+      {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "relative"}},
+       "/home/u/.config/tallix/defaults.plist"},
+      {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", ""}}, "/home/u/.config/tallix/defaults.plist"},
+      {{{"HOME", "/home/u"},
+        {"XDG_CONFIG_HOME", "/xdg"},
+        {"TALLIX_APPLICATION_SUPPORT", "/data/root"}},
+       "/data/root/defaults.plist"},
+      {{{"TALLIX_APPLICATION_SUPPORT", ""}, {"XDG_CONFIG_HOME", "/xdg"}},
+       "/xdg/tallix/defaults.plist"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.expected);
+    const auto lookup = [&](const char* name) -> const char* {
+      const auto found = testCase.variables.find(name);
+      return found == testCase.variables.end() ? nullptr : found->second.c_str();
+    };
+    EXPECT_EQ(QVRFileUserDefaults::defaultPath(lookup), std::filesystem::path(testCase.expected));
+  }
+  const auto relative = QVRFileUserDefaults::defaultPath([](const char* name) -> const char* {
+    return std::string_view(name) == "TALLIX_APPLICATION_SUPPORT" ? "rel" : nullptr;
+  });
+  EXPECT_TRUE(relative.is_absolute());
+  EXPECT_EQ(relative.filename(), "defaults.plist");
+}

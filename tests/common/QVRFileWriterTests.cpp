@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/QVRFileReader.h"
+#include "common/QVRFileWriter.h"
+#include "support/PropertyListTesting.h"
+#include "support/TallixTest.h"
+
+using PropertyListTesting::bytesOf;
+
+namespace {
+
+class QVRFileWriterTests : public TallixTest {
+ protected:
+  std::filesystem::path directory() { return environment().applicationSupportDirectory(); }
+
+  std::string contents(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  }
+
+  std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+}  // namespace
+
+TEST_F(QVRFileWriterTests, WritesMakeParentsReplaceTheOldContentsAndLeaveNothingBehind) {
+  const auto path = directory() / "a" / "b" / "file.plist";
+  EXPECT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("first")));
+  EXPECT_EQ(contents(path), "first");
+  EXPECT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("")));
+  EXPECT_EQ(contents(path), "");
+  EXPECT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("second, longer")));
+  EXPECT_EQ(contents(path), "second, longer");
+  EXPECT_EQ(namesIn(path.parent_path()), std::vector<std::string>{"file.plist"});
+}
+
+// Every step of the write fails once in turn: the target keeps its old contents, no temporary
+// file stays behind, and the error names the step's errno.
+TEST_F(QVRFileWriterTests, AFailureAtAnyStepKeepsTheOldFile) {
+  const auto path = directory() / "target";
+  ASSERT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("old")));
+  struct Case {
+    const char* step;
+    int error;
+  };
+  const std::vector<Case> cases = {
+      {"open", EACCES}, {"write", ENOSPC}, {"fsync", EIO}, {"close", EIO}, {"rename", EXDEV},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.step);
+    auto calls = QVRFileWriter::systemCalls();
+    const std::string step = testCase.step;
+    const int code = testCase.error;
+    const auto failing = [code](auto... ignored) {
+      (static_cast<void>(ignored), ...);
+      errno = code;
+      return -1;
+    };
+    if (step == "open") calls.open = failing;
+    if (step == "write")
+      calls.write = [code](int, const void*, std::size_t) -> ssize_t {
+        errno = code;
+        return -1;
+      };
+    if (step == "fsync") {
+      // The file's sync fails; the directory's (after the rename) is never reached.
+      calls.fsync = failing;
+    }
+    if (step == "close") {
+      auto realClose = calls.close;
+      calls.close = [realClose, code](int descriptor) {
+        realClose(descriptor);
+        errno = code;
+        return -1;
+      };
+    }
+    if (step == "rename") calls.rename = failing;
+    const auto failure = QVRFileWriter::writeAtomically(path, bytesOf("new"), calls);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->domain(), QVRFileWriter::errorDomain);
+    EXPECT_EQ(failure->code(), testCase.error);
+    EXPECT_EQ(contents(path), "old");
+    EXPECT_EQ(namesIn(directory()), std::vector<std::string>{"target"});
+  }
+}
+
+TEST_F(QVRFileWriterTests, ShortWritesAndInterruptionsStillWriteEverything) {
+  auto calls = QVRFileWriter::systemCalls();
+  auto realWrite = calls.write;
+  int call = 0;
+  calls.write = [&](int descriptor, const void* bytes, std::size_t count) -> ssize_t {
+    if (++call % 3 == 0) {
+      errno = EINTR;
+      return -1;
+    }
+    return realWrite(descriptor, bytes, std::min<std::size_t>(count, 2));
+  };
+  const std::string text = "written two bytes at a time";
+  const auto path = directory() / "short";
+  EXPECT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf(text), calls));
+  EXPECT_EQ(contents(path), text);
+}
+
+TEST_F(QVRFileWriterTests, PathsThatCannotBeWrittenAnswerErrors) {
+  const auto file = directory() / "plain";
+  ASSERT_FALSE(QVRFileWriter::writeAtomically(file, bytesOf("x")));
+  // A parent that is a file, and a target that is a directory with contents.
+  const auto underFile = QVRFileWriter::writeAtomically(file / "child", bytesOf("x"));
+  ASSERT_TRUE(underFile);
+  EXPECT_EQ(underFile->code(), ENOTDIR);
+  std::filesystem::create_directories(directory() / "folder" / "inside");
+  const auto overFolder = QVRFileWriter::writeAtomically(directory() / "folder", bytesOf("x"));
+  ASSERT_TRUE(overFolder);
+  EXPECT_EQ(overFolder->code(), EISDIR);
+  EXPECT_EQ(namesIn(directory()), (std::vector<std::string>{"folder", "plain"}));
+}
+
+TEST_F(QVRFileWriterTests, ReadingAnswersTheBytesOrAnError) {
+  const auto path = directory() / "data";
+  const std::string text("bytes\0with a NUL", 16);
+  ASSERT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf(text)));
+  const auto read = QVRFileReader::contentsOfFile(path);
+  ASSERT_TRUE(read.value);
+  EXPECT_EQ(std::string(read.value->begin(), read.value->end()), text);
+
+  const auto missing = QVRFileReader::contentsOfFile(directory() / "missing");
+  ASSERT_TRUE(missing.error);
+  EXPECT_TRUE(QVRFileReader::isMissing(*missing.error));
+  struct Case {
+    const char* name;
+    std::filesystem::path path;
+    std::size_t limit;
+    int error;
+  };
+  const auto fifo = directory() / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::vector<Case> cases = {
+      {"a directory", directory(), QVRFileReader::defaultSizeLimit, EISDIR},
+      {"a file over the limit", path, 15, EFBIG},
+      {"a FIFO, which could block", fifo, QVRFileReader::defaultSizeLimit, EINVAL},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    const auto result = QVRFileReader::contentsOfFile(testCase.path, testCase.limit);
+    EXPECT_FALSE(result.value);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->code(), testCase.error);
+    EXPECT_FALSE(QVRFileReader::isMissing(*result.error));
+  }
+  EXPECT_TRUE(QVRFileReader::contentsOfFile(path, 16).value);
+}

@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/QVRFileWriter.h"
+#include "common/QVRKeyedArchiver.h"
+#include "common/QVRKeyedUnarchiver.h"
+#include "common/QVRPropertyListWriter.h"
+#include "support/ArchiveTestClasses.h"
+#include "support/PropertyListTesting.h"
+#include "support/TallixTest.h"
+
+using namespace ArchiveTestClasses;
+using Kind = QVRArchiveError::Kind;
+using Bytes = std::vector<std::uint8_t>;
+using Array = QVRPropertyList::Array;
+using Dictionary = QVRPropertyList::Dictionary;
+using UID = QVRPropertyList::UID;
+
+namespace {
+
+class QVRKeyedUnarchiverTests : public TallixTest {};
+
+QVRPropertyList classRecord(std::string_view name) {
+  return Dictionary{{"$classname", name}, {"$classes", Array{name, "NSObject"}}};
+}
+
+// A keyed archive of the given objects after "$null"; the root is object 1 unless told.
+QVRPropertyList archive(Array objects, Dictionary top = {{"root", UID{1}}},
+                        std::string_view archiver = "NSKeyedArchiver") {
+  objects.insert(objects.begin(), "$null");
+  return Dictionary{{"$archiver", archiver},
+                    {"$version", std::int64_t{100000}},
+                    {"$top", std::move(top)},
+                    {"$objects", std::move(objects)}};
+}
+
+Bytes bytesOf(const QVRPropertyList& value) {
+  auto data =
+      QVRPropertyListWriter::dataFromPropertyList(value, QVRPropertyListWriter::Format::binary);
+  EXPECT_TRUE(data.value);
+  return data.value.value_or(Bytes{});
+}
+
+// Nodes nested `count` deep: objects 1 … count are the nodes, count + 1 their class, then the
+// arrays of children (node k's at count + 1 + k), then the array class.
+Array nodeChain(std::size_t count) {
+  Array objects;
+  for (std::size_t index = 1; index <= count; ++index) {
+    Dictionary record{{"$class", UID{count + 1}}, {"name", "n"}};
+    if (index < count) record.emplace("children", UID{count + 1 + index});
+    objects.push_back(std::move(record));
+  }
+  objects.push_back(classRecord("TestNode"));
+  for (std::size_t index = 1; index < count; ++index) {
+    objects.push_back(
+        Dictionary{{"$class", UID{2 * count + 1}}, {"NS.objects", Array{UID{index + 1}}}});
+  }
+  objects.push_back(classRecord("NSArray"));
+  return objects;
+}
+
+// A node (object 1) whose "items" is a chain of `count` arrays, each holding the next
+// (`copies` times), the last holding the text "leaf".
+QVRPropertyList nodeWithNestedArrays(std::size_t count, std::size_t copies) {
+  // 1 node, 2 TestNode class, 3 NSArray class, 4 "leaf", 5 … arrays.
+  Array objects{Dictionary{{"$class", UID{2}}, {"name", UID{4}}, {"items", UID{5}}},
+                classRecord("TestNode"), classRecord("NSArray"), "leaf"};
+  for (std::size_t index = 0; index < count; ++index) {
+    const UID next{index + 1 < count ? 6 + index : 4};
+    objects.push_back(Dictionary{{"$class", UID{3}}, {"NS.objects", Array(copies, next)}});
+  }
+  return archive(std::move(objects));
+}
+
+}  // namespace
+
+// Every hostile archive answers none with its reason, and nothing crashes; the factories of the
+// test classes recurse into whatever they are given.
+TEST_F(QVRKeyedUnarchiverTests, HostileArchivesAreRefusedWithTheirReason) {
+  const QVRPropertyList node = Dictionary{{"$class", UID{2}}, {"name", UID{3}}};
+  const Array good{node, classRecord("TestNode"), "name"};
+  struct Case {
+    const char* name;
+    QVRPropertyList archive;
+    Kind kind;
+  };
+  const std::vector<Case> cases = {
+      {"another archiver", archive(good, {{"root", UID{1}}}, "NSArchiver"), Kind::malformed},
+      {"no archiver", Dictionary{{"$top", Dictionary{}}, {"$objects", Array{"$null"}}},
+       Kind::malformed},
+      {"no top", Dictionary{{"$archiver", "NSKeyedArchiver"}, {"$objects", Array{"$null"}}},
+       Kind::malformed},
+      {"objects that are no list",
+       Dictionary{{"$archiver", "NSKeyedArchiver"}, {"$top", Dictionary{}}, {"$objects", "x"}},
+       Kind::malformed},
+      {"an archive that is a list", Array{}, Kind::malformed},
+      {"no root", archive(good, {{"other", UID{1}}}), Kind::unexpectedRoot},
+      {"a root that is text", archive(good, {{"root", UID{3}}}), Kind::unexpectedRoot},
+      {"a root that is $null", archive(good, {{"root", UID{0}}}), Kind::unexpectedRoot},
+      {"a root of another allowed class",
+       archive({Dictionary{{"$class", UID{2}}, {"label", "p"}}, classRecord("TestPoint")}),
+       Kind::unexpectedRoot},
+      {"a root reference out of range", archive(good, {{"root", UID{99}}}), Kind::malformed},
+      {"a key's reference out of range",
+       archive({Dictionary{{"$class", UID{2}}, {"name", UID{1000}}}, classRecord("TestNode")}),
+       Kind::malformed},
+      {"a record without its class", archive({Dictionary{{"name", "x"}}}), Kind::malformed},
+      {"a class reference to $null", archive({Dictionary{{"$class", UID{0}}, {"name", "x"}}}),
+       Kind::malformed},
+      {"a class record without a name",
+       archive({Dictionary{{"$class", UID{2}}}, Dictionary{{"$classes", Array{}}}}),
+       Kind::malformed},
+      {"a class name that is no text",
+       archive({Dictionary{{"$class", UID{2}}}, Dictionary{{"$classname", std::int64_t{1}}}}),
+       Kind::malformed},
+      {"a reference to a reference", archive({UID{1}}), Kind::malformed},
+      {"a plain list among the objects", archive({Array{}}), Kind::malformed},
+      {"a list in place of a reference",
+       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"children", Array{}}},
+                classRecord("TestNode")}),
+       Kind::malformed},
+      {"a foreign class", archive({Dictionary{{"$class", UID{2}}}, classRecord("NSFileWrapper")}),
+       Kind::classNotAllowed},
+      {"a foreign class deep inside",
+       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"first", UID{3}}},
+                classRecord("TestNode"), Dictionary{{"$class", UID{4}}}, classRecord("Evil")}),
+       Kind::classNotAllowed},
+      {"an object holding itself",
+       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"children", UID{3}}},
+                classRecord("TestNode"),
+                Dictionary{{"$class", UID{4}}, {"NS.objects", Array{UID{1}}}},
+                classRecord("NSArray")}),
+       Kind::cycle},
+      {"two objects holding each other",
+       archive(
+           {Dictionary{{"$class", UID{3}}, {"name", "a"}, {"items", UID{4}}},
+            Dictionary{{"$class", UID{3}}, {"name", "b"}, {"items", UID{5}}},
+            classRecord("TestNode"), Dictionary{{"$class", UID{6}}, {"NS.objects", Array{UID{5}}}},
+            Dictionary{{"$class", UID{6}}, {"NS.objects", Array{UID{4}}}}, classRecord("NSArray")}),
+       Kind::cycle},
+      {"nodes nested a hundred deep", archive(nodeChain(100)), Kind::tooDeep},
+      {"a hundred thousand nested arrays", nodeWithNestedArrays(100000, 1), Kind::tooDeep},
+      {"arrays that share their elements", nodeWithNestedArrays(60, 2), Kind::budgetExceeded},
+      {"an array without its objects",
+       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"items", UID{3}}},
+                classRecord("TestNode"), Dictionary{{"$class", UID{4}}}, classRecord("NSArray")}),
+       Kind::malformed},
+      {"a name that is a number",
+       archive(
+           {Dictionary{{"$class", UID{2}}, {"name", std::int64_t{5}}}, classRecord("TestNode")}),
+       Kind::unexpectedRoot},
+      {"children that are text",
+       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"children", UID{3}}},
+                classRecord("TestNode"), "kids"}),
+       Kind::unexpectedRoot},
+      {"a child that is a point",
+       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"children", UID{3}}},
+                classRecord("TestNode"),
+                Dictionary{{"$class", UID{4}}, {"NS.objects", Array{UID{5}}}},
+                classRecord("NSArray"), Dictionary{{"$class", UID{6}}, {"label", "p"}},
+                classRecord("TestPoint")}),
+       Kind::unexpectedRoot},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    auto unarchiver = QVRKeyedUnarchiver::withPropertyList(testCase.archive, allowedClasses());
+    const auto result = unarchiver.decodeRootObjectOfClass<TestNode>();
+    EXPECT_FALSE(result.value);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->kind(), testCase.kind) << result.error->description();
+    // The same through bytes, where libplist can write them quickly enough.
+    const QVRPropertyList* objects = testCase.archive.find("$objects");
+    if (objects && objects->array() && objects->array()->size() < 1000) {
+      const auto fromBytes = QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(
+          bytesOf(testCase.archive), allowedClasses());
+      EXPECT_FALSE(fromBytes.value);
+      EXPECT_EQ(fromBytes.error, result.error);
+    }
+  }
+  // The same structure that is fine: the table's archives fail for their one fault.
+  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(bytesOf(archive(good)),
+                                                                    allowedClasses())
+                  .value);
+  // Objects and arrays alternate: 32 nodes make 63 nested levels.
+  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(bytesOf(archive(nodeChain(32))),
+                                                                    allowedClasses())
+                  .value);
+  EXPECT_EQ(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(bytesOf(archive(nodeChain(33))),
+                                                                  allowedClasses())
+                .error->kind(),
+            Kind::tooDeep);
+  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(
+                  bytesOf(nodeWithNestedArrays(60, 1)), allowedClasses())
+                  .value);
+  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(
+                  bytesOf(nodeWithNestedArrays(5, 2)), allowedClasses())
+                  .value);
+}
+
+TEST_F(QVRKeyedUnarchiverTests, EveryTruncationAndByteChangeOfAnArchiveIsRefusedOrReadNeverACrash) {
+  const TestPoint shared{1, 2, true, "shared"};
+  TestNode tree{
+      .name = "root", .items = {TestItem{shared}, TestItem{std::int64_t{3}}}, .first = &shared};
+  tree.children.push_back(TestNode{.name = "child", .second = &shared});
+  const Bytes bytes = QVRKeyedArchiver::archivedDataWithRootObject(tree).value.value_or(Bytes{});
+  ASSERT_FALSE(bytes.empty());
+  for (std::size_t length = 0; length < bytes.size(); ++length) {
+    const auto result = QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(
+        std::span(bytes.data(), length), allowedClasses());
+    EXPECT_FALSE(result.value) << length;
+    EXPECT_TRUE(result.error) << length;
+  }
+  const std::uint64_t seed = PropertyListTesting::testSeed(0x7E57);
+  std::mt19937_64 random(seed);
+  for (int round = 0; round < 5000; ++round) {
+    Bytes changed = bytes;
+    changed[random() % changed.size()] = static_cast<std::uint8_t>(random());
+    const auto result =
+        QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(changed, allowedClasses());
+    EXPECT_NE(result.value != nullptr, result.error.has_value()) << "seed " << seed;
+  }
+}
+
+// Keys of "$top" read as a factory reads its record's keys.
+TEST_F(QVRKeyedUnarchiverTests, ScalarsOfAnotherKindReadAsFalseZeroOrNone) {
+  const Dictionary top{
+      {"true", true},
+      {"false", false},
+      {"seven", std::int64_t{7}},
+      {"half", 2.5},
+      {"negativeHalf", -2.5},
+      {"huge", 1e300},
+      {"nan", std::nan("")},
+      {"text", UID{1}},
+      {"textInPlace", "legacy"},
+      {"numberObject", UID{2}},
+      {"null", UID{0}},
+      {"data", QVRPropertyList::Data{1}},
+  };
+  QVRKeyedUnarchiver unarchiver(bytesOf(archive({"a text", std::int64_t{9}}, top)),
+                                allowedClasses());
+  ASSERT_FALSE(unarchiver.error());
+  struct Case {
+    const char* key;
+    bool boolean;
+    std::int64_t integer;
+    double real;
+    std::optional<std::string> text;
+  };
+  const std::vector<Case> cases = {
+      {"true", true, 1, 1, std::nullopt},
+      {"false", false, 0, 0, std::nullopt},
+      {"seven", true, 7, 7, std::nullopt},
+      {"half", true, 2, 2.5, std::nullopt},
+      {"negativeHalf", true, -2, -2.5, std::nullopt},
+      {"huge", true, 0, 1e300, std::nullopt},
+      {"text", false, 0, 0, "a text"},
+      {"textInPlace", false, 0, 0, "legacy"},
+      {"numberObject", true, 9, 9, std::nullopt},
+      {"null", false, 0, 0, std::nullopt},
+      {"data", false, 0, 0, std::nullopt},
+      {"absent", false, 0, 0, std::nullopt},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.key);
+    EXPECT_EQ(unarchiver.decodeBoolForKey(testCase.key), testCase.boolean);
+    EXPECT_EQ(unarchiver.decodeIntegerForKey(testCase.key), testCase.integer);
+    EXPECT_EQ(unarchiver.decodeDoubleForKey(testCase.key), testCase.real);
+    EXPECT_EQ(unarchiver.decodeStringForKey(testCase.key), testCase.text);
+    EXPECT_FALSE(unarchiver.decodeObjectOfClass<TestPoint>(testCase.key));
+  }
+  EXPECT_EQ(unarchiver.decodeIntegerForKey("nan"), 0);
+  EXPECT_TRUE(std::isnan(unarchiver.decodeDoubleForKey("nan")));
+  EXPECT_TRUE(unarchiver.containsValueForKey("null"));
+  EXPECT_FALSE(unarchiver.containsValueForKey("absent"));
+  EXPECT_EQ(unarchiver.className(), "");
+  EXPECT_EQ(*unarchiver.decodePropertyListForKey("text"), QVRPropertyList("a text"));
+  EXPECT_FALSE(unarchiver.error());
+}
+
+TEST_F(QVRKeyedUnarchiverTests, BrokenDictionariesAreRefused) {
+  struct Case {
+    const char* name;
+    QVRPropertyList record;
+    std::string detail;
+  };
+  const std::vector<Case> cases = {
+      {"a key that is a number",
+       Dictionary{{"$class", UID{2}}, {"NS.keys", Array{UID{3}}}, {"NS.objects", Array{UID{3}}}},
+       "a dictionary key that is no text"},
+      {"more keys than objects",
+       Dictionary{{"$class", UID{2}}, {"NS.keys", Array{UID{4}}}, {"NS.objects", Array{}}},
+       "a dictionary whose keys and objects do not match"},
+      {"no keys", Dictionary{{"$class", UID{2}}, {"NS.objects", Array{}}},
+       "a dictionary whose keys and objects do not match"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    QVRKeyedUnarchiver unarchiver(
+        bytesOf(archive({testCase.record, classRecord("NSDictionary"), std::int64_t{1}, "key"},
+                        {{"value", UID{1}}})),
+        {});
+    EXPECT_FALSE(unarchiver.valueForKey("value").decodePlainValue());
+    ASSERT_TRUE(unarchiver.error());
+    EXPECT_EQ(unarchiver.error()->detail(), testCase.detail);
+    // After the first failure every decoding answers none.
+    EXPECT_FALSE(unarchiver.valueForKey("value"));
+  }
+}
+
+TEST_F(QVRKeyedUnarchiverTests, FilesAnswerNoneWhenMissingAndAnErrorWhenUnreadable) {
+  const auto folder = environment().applicationSupportDirectory();
+  const auto missing =
+      QVRKeyedUnarchiver::unarchiveObjectWithFile<TestPoint>(folder / "missing", allowedClasses());
+  EXPECT_FALSE(missing.value);
+  EXPECT_FALSE(missing.error);
+  const auto directory =
+      QVRKeyedUnarchiver::unarchiveObjectWithFile<TestPoint>(folder, allowedClasses());
+  EXPECT_FALSE(directory.value);
+  ASSERT_TRUE(directory.error);
+  EXPECT_EQ(directory.error->kind(), Kind::unreadable);
+  const auto garbage = folder / "garbage";
+  ASSERT_FALSE(
+      QVRFileWriter::writeAtomically(garbage, PropertyListTesting::bytesOf("not an archive")));
+  const auto malformed =
+      QVRKeyedUnarchiver::unarchiveObjectWithFile<TestPoint>(garbage, allowedClasses());
+  ASSERT_TRUE(malformed.error);
+  EXPECT_EQ(malformed.error->kind(), Kind::malformed);
+}

@@ -1,0 +1,191 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <random>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/QVRPropertyList.h"
+
+// Readable failures: a property list in a compact text form.
+inline void PrintTo(const QVRPropertyList& value, std::ostream* stream) {
+  switch (value.type()) {
+    case QVRPropertyList::Type::boolean:
+      *stream << (*value.boolean() ? "true" : "false");
+      break;
+    case QVRPropertyList::Type::integer:
+      *stream << *value.integer();
+      break;
+    case QVRPropertyList::Type::real:
+      *stream << *value.real() << "r";
+      break;
+    case QVRPropertyList::Type::string:
+      *stream << '"' << *value.string() << '"';
+      break;
+    case QVRPropertyList::Type::data:
+      *stream << "<" << value.data()->size() << " bytes>";
+      break;
+    case QVRPropertyList::Type::date:
+      *stream << "date(" << value.date()->secondsSinceReferenceDate << ")";
+      break;
+    case QVRPropertyList::Type::uid:
+      *stream << "UID(" << value.uid()->value << ")";
+      break;
+    case QVRPropertyList::Type::array: {
+      *stream << "(";
+      const char* separator = "";
+      for (const auto& element : *value.array()) {
+        *stream << separator;
+        PrintTo(element, stream);
+        separator = ", ";
+      }
+      *stream << ")";
+      break;
+    }
+    case QVRPropertyList::Type::dictionary: {
+      *stream << "{";
+      for (const auto& [key, element] : *value.dictionary()) {
+        *stream << key << " = ";
+        PrintTo(element, stream);
+        *stream << "; ";
+      }
+      *stream << "}";
+      break;
+    }
+  }
+}
+
+// Helpers for tests of property lists and archives.
+namespace PropertyListTesting {
+
+inline std::span<const std::uint8_t> bytesOf(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// The seed of a randomised test: TALLIX_TEST_SEED when set, else `fixed`. Tests print it on
+// failure so that a failing run can be repeated.
+inline std::uint64_t testSeed(std::uint64_t fixed) {
+  if (const char* seed = std::getenv("TALLIX_TEST_SEED")) return std::strtoull(seed, nullptr, 0);
+  return fixed;
+}
+
+struct RandomOptions {
+  // Only what an XML property list can carry back unchanged: no NaN, text without control
+  // characters, dates in whole seconds within libplist's range.
+  bool xmlSafe = false;
+  bool withUIDs = false;
+};
+
+// A random property list of every kind, at most a few levels deep.
+inline QVRPropertyList randomPropertyList(std::mt19937_64& random, const RandomOptions& options,
+                                          int depth = 0) {
+  const auto below = [&](std::uint64_t bound) { return random() % bound; };
+  const int kinds = depth > 3 ? 8 : 10;
+  switch (below(kinds)) {
+    case 0:
+      return below(2) == 1;
+    case 1:
+      return static_cast<std::int64_t>(random()) >> below(64);
+    case 2: {
+      double value = 0;
+      do {
+        const std::uint64_t bits = random();
+        std::memcpy(&value, &bits, sizeof value);
+      } while (value != value);
+      return value;
+    }
+    case 3: {
+      std::string text;
+      const auto length = below(24);
+      for (std::uint64_t index = 0; index < length; ++index) {
+        char32_t codePoint = static_cast<char32_t>(below(0x1F000));
+        if (codePoint >= 0xD800 && codePoint <= 0xDFFF) continue;
+        if (codePoint == 0 ||
+            (options.xmlSafe && (codePoint < 0x20 || codePoint == 0xFFFE || codePoint == 0xFFFF))) {
+          codePoint = 'x';
+        }
+        if (codePoint < 0x80) {
+          text += static_cast<char>(codePoint);
+        } else if (codePoint < 0x800) {
+          text += static_cast<char>(0xC0 | (codePoint >> 6));
+          text += static_cast<char>(0x80 | (codePoint & 0x3F));
+        } else if (codePoint < 0x10000) {
+          text += static_cast<char>(0xE0 | (codePoint >> 12));
+          text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+          text += static_cast<char>(0x80 | (codePoint & 0x3F));
+        } else {
+          text += static_cast<char>(0xF0 | (codePoint >> 18));
+          text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+          text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+          text += static_cast<char>(0x80 | (codePoint & 0x3F));
+        }
+      }
+      return text;
+    }
+    case 4: {
+      QVRPropertyList::Data bytes(below(40));
+      for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+      return bytes;
+    }
+    case 5: {
+      const double seconds =
+          static_cast<double>(static_cast<std::int64_t>(below(4'000'000'000)) - 2'000'000'000);
+      return QVRPropertyList::Date{options.xmlSafe ? seconds : seconds + 0.25 * below(4)};
+    }
+    case 6:
+      return "ascii " + std::to_string(random());
+    case 7:
+      if (options.withUIDs) return QVRPropertyList::UID{below(1000)};
+      return std::int64_t{7};
+    case 8: {
+      QVRPropertyList::Array elements;
+      const auto count = below(6);
+      for (std::uint64_t index = 0; index < count; ++index) {
+        elements.push_back(randomPropertyList(random, options, depth + 1));
+      }
+      return elements;
+    }
+    default: {
+      QVRPropertyList::Dictionary entries;
+      const auto count = below(6);
+      for (std::uint64_t index = 0; index < count; ++index) {
+        entries.insert_or_assign("key" + std::to_string(index) + "-" + std::to_string(below(100)),
+                                 randomPropertyList(random, options, depth + 1));
+      }
+      return entries;
+    }
+  }
+}
+
+// A binary property list made by hand from its objects' bytes: one-byte references, two-byte
+// offsets.
+inline std::vector<std::uint8_t> binaryPropertyList(
+    const std::vector<std::vector<std::uint8_t>>& objects, std::uint64_t top) {
+  std::vector<std::uint8_t> bytes{'b', 'p', 'l', 'i', 's', 't', '0', '0'};
+  std::vector<std::size_t> offsets;
+  for (const auto& object : objects) {
+    offsets.push_back(bytes.size());
+    bytes.insert(bytes.end(), object.begin(), object.end());
+  }
+  const std::size_t tableStart = bytes.size();
+  for (const std::size_t offset : offsets) {
+    bytes.push_back(static_cast<std::uint8_t>(offset >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(offset));
+  }
+  const auto eight = [&](std::uint64_t value) {
+    for (int shift = 56; shift >= 0; shift -= 8)
+      bytes.push_back(static_cast<std::uint8_t>(value >> shift));
+  };
+  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 2, 1});
+  eight(objects.size());
+  eight(top);
+  eight(tableStart);
+  return bytes;
+}
+
+}  // namespace PropertyListTesting
