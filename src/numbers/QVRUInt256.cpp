@@ -38,9 +38,9 @@ const QVRUInt256& QVRUInt256::powerOfTen(int power) {
 }
 
 QVRUInt256 QVRUInt256::multipliedByPowerOfTen(int power) const {
-  if (power <= 38) return multipliedBy(QVRPowersOfTen::uint128(power));
-  return multipliedBy(QVRPowersOfTen::uint128(38))
-      .multipliedBy(QVRPowersOfTen::uint128(power - 38));
+  QVRUInt256 product = *this;
+  for (; power > 38; power -= 38) product = product.multipliedBy(QVRPowersOfTen::uint128(38));
+  return product.multipliedBy(QVRPowersOfTen::uint128(power));
 }
 
 QVRUInt256::Division QVRUInt256::dividedBy(QVRUInt128 divisor) const {
@@ -67,13 +67,14 @@ QVRUInt256::Division QVRUInt256::dividedBy(QVRUInt128 divisor) const {
     return result;
   }
 
-  // Two-limb divisor: Knuth's algorithm D. Shift divisor and dividend left until the divisor's
-  // top bit is set; then each quotient limb estimated from the top two limbs is at most two
-  // too large, and the estimate is corrected against the divisor's second limb.
+  // Two-limb divisor: Knuth's algorithm D. Divisor and dividend are shifted left until the
+  // divisor's top bit is set; then a quotient limb estimated from the remainder's top two limbs
+  // and the divisor's top limb is at most two too large, and the check against the divisor's
+  // second limb makes it exact (with a two-limb divisor, that check sees the whole divisor).
   const int shift = std::countl_zero(divisorHigh);
-  const std::uint64_t v1 =
-      shift == 0 ? divisorHigh : (divisorHigh << shift) | (divisorLow >> (64 - shift));
-  const std::uint64_t v0 = divisorLow << shift;
+  const QVRUInt128 v = divisor << shift;
+  const auto v1 = static_cast<std::uint64_t>(v >> 64);
+  const auto v0 = static_cast<std::uint64_t>(v);
   std::uint64_t u[5] = {};
   u[count] = shift == 0 ? 0 : _limbs[count - 1] >> (64 - shift);
   for (int i = count - 1; i > 0; --i) {
@@ -81,53 +82,32 @@ QVRUInt256::Division QVRUInt256::dividedBy(QVRUInt128 divisor) const {
   }
   u[0] = _limbs[0] << shift;
 
+  // The running remainder, always below v: the top two limbs start below 2^127 <= v.
+  QVRUInt128 remainder = (QVRUInt128(u[count]) << 64) | u[count - 1];
   for (int j = count - 2; j >= 0; --j) {
+    const auto r1 = static_cast<std::uint64_t>(remainder >> 64);
+    const auto r0 = static_cast<std::uint64_t>(remainder);
     std::uint64_t estimate;
-    QVRUInt128 estimateRemainder;
-    if (u[j + 2] >= v1) {
-      // The top limb equals v1 (it never exceeds it): the estimate is 2^64 − 1.
+    QVRUInt128 estimateRemainder;  // (r1:r0) − estimate × v1
+    if (r1 >= v1) {
+      // r1 equals v1 (the remainder is below v): the estimate is 2^64 − 1.
       estimate = ~std::uint64_t(0);
-      estimateRemainder = QVRUInt128(u[j + 1]) + v1;
+      estimateRemainder = QVRUInt128(r0) + v1;
     } else {
-      std::uint64_t remainder;
-      estimate = divideWide(u[j + 2], u[j + 1], v1, remainder);
-      estimateRemainder = remainder;
+      std::uint64_t rest;
+      estimate = divideWide(r1, r0, v1, rest);
+      estimateRemainder = rest;
     }
     while ((estimateRemainder >> 64) == 0 &&
            QVRUInt128(estimate) * v0 > ((estimateRemainder << 64) | u[j])) {
       --estimate;
       estimateRemainder += v1;
     }
-    // u[j..j+2] −= estimate × (v1:v0).
-    const QVRUInt128 lowProduct = QVRUInt128(estimate) * v0;
-    const QVRUInt128 highProduct =
-        QVRUInt128(estimate) * v1 + static_cast<std::uint64_t>(lowProduct >> 64);
-    const auto p0 = static_cast<std::uint64_t>(lowProduct);
-    const auto p1 = static_cast<std::uint64_t>(highProduct);
-    const auto p2 = static_cast<std::uint64_t>(highProduct >> 64);
-    std::uint64_t borrow = u[j] < p0 ? 1 : 0;
-    u[j] -= p0;
-    const std::uint64_t middle = u[j + 1] - p1;
-    std::uint64_t nextBorrow = (u[j + 1] < p1 ? 1 : 0) + (middle < borrow ? 1 : 0);
-    u[j + 1] = middle - borrow;
-    borrow = nextBorrow;
-    const std::uint64_t subtrahend = p2 + borrow;  // p2 <= 2^64 − 2: no wrap
-    const bool negative = u[j + 2] < subtrahend;
-    u[j + 2] -= subtrahend;
-    if (negative) {
-      // The estimate was one too large: add the divisor back.
-      --estimate;
-      const QVRUInt128 sum = QVRUInt128(u[j]) + v0;
-      u[j] = static_cast<std::uint64_t>(sum);
-      const QVRUInt128 sumMiddle =
-          QVRUInt128(u[j + 1]) + v1 + static_cast<std::uint64_t>(sum >> 64);
-      u[j + 1] = static_cast<std::uint64_t>(sumMiddle);
-      u[j + 2] += static_cast<std::uint64_t>(sumMiddle >> 64);
-    }
+    // The new remainder lies below v, so 128-bit arithmetic modulo 2^128 gives it exactly.
+    remainder = ((QVRUInt128(r0) << 64) | u[j]) - QVRUInt128(estimate) * v;
     result.quotient._limbs[j] = estimate;
   }
-  const QVRUInt128 shiftedRemainder = (QVRUInt128(u[1]) << 64) | u[0];
-  result.remainder = shiftedRemainder >> shift;
+  result.remainder = remainder >> shift;
   return result;
 }
 

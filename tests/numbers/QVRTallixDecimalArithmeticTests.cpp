@@ -234,6 +234,13 @@ TEST(QVRTallixDecimalArithmetic, TrickyCasesGiveTheirKnownResults) {
        "14721885923300000000000.0000000000000186"},
       {"-886156332055000000000000000", "-", "0.000000031882",
        "-886156332055000000000000000.00000003188"},
+      // Digits of the smaller operand cut below the working width: exactly half a unit less
+      // something is below half, so the difference rounds down.
+      {"2e100", "-", "50000000000000000000000000000000000001e24",
+       "199999999999999999999999999999999999999e62"},
+      {"-2e100", "+", "50000000000000000000000000000000000001e24",
+       "-199999999999999999999999999999999999999e62"},
+      {"2e100", "-", "5e61", "2e100"},
       // A tiny addend far below the result's digits.
       {"1e100", "-", "1e-100", "1e100"},
       {"1e100", "+", "1e-100", "1e100"},
