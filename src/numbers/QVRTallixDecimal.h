@@ -8,11 +8,11 @@
 #include <string_view>
 
 #include "numbers/QVRComparisonResult.h"
+#include "numbers/QVRDecimalDigits.h"
 #include "numbers/QVRTallixDecimalError.h"
 #include "numbers/QVRTallixRoundingMode.h"
 #include "numbers/QVRUInt128.h"
 
-class QVRDecimalDigits;
 class QVRUInt256;
 
 // The decimal value of the calculator: ±mantissa × 10^exponent with a mantissa below 2^128

@@ -8,6 +8,7 @@
 #include "numbers/QVRPowersOfTen.h"
 #include "numbers/QVRTallixDecimal.h"
 #include "support/ExactDecimal.h"
+#include "support/RandomDecimals.h"
 #include "support/SeededRandom.h"
 
 // The decimal's four operations checked digit by digit against exact arithmetic on digit strings
@@ -30,8 +31,6 @@ QVRTallixDecimal make(bool negative, QVRUInt128 mantissa, int exponent) {
   EXPECT_TRUE(result.ok());
   return result.value;
 }
-
-constexpr QVRUInt128 widest = QVRUInt128Max;
 
 struct Operation {
   const char* name;
@@ -72,74 +71,6 @@ std::string problem(const Operation& operation, const QVRTallixDecimal& x,
   return x.description() + " " + name + " " + y.description() + ": " + found;
 }
 
-// A random finite decimal: mantissas of every width (all nines, powers of ten, the widest and
-// tiny ones among them), exponents near zero, anywhere, or near the ends of the range.
-QVRTallixDecimal randomDecimal(SeededRandom& random) {
-  for (;;) {
-    QVRUInt128 mantissa;
-    switch (random.between(0, 9)) {
-      case 0:
-        mantissa = 0;
-        break;
-      case 1:
-        mantissa = widest - QVRUInt128(random.between(0, 3));
-        break;
-      case 2:
-        mantissa = QVRPowersOfTen::uint128(static_cast<int>(random.between(0, 38)));
-        break;
-      case 3:
-        mantissa = QVRPowersOfTen::uint128(static_cast<int>(random.between(1, 38))) - 1;
-        break;
-      case 4:
-        mantissa = QVRUInt128(random.between(1, 999));
-        break;
-      default: {
-        const auto digits = static_cast<int>(random.between(1, 39));
-        const QVRUInt128 bits = (QVRUInt128(random.next()) << 64) | random.next();
-        mantissa = digits == 39 ? bits : bits % QVRPowersOfTen::uint128(digits);
-      }
-    }
-    int exponent;
-    switch (random.between(0, 3)) {
-      case 0:
-        exponent = static_cast<int>(random.between(-128, 127));
-        break;
-      case 1:
-        exponent = static_cast<int>(random.between(-128, -90));
-        break;
-      case 2:
-        exponent = static_cast<int>(random.between(90, 127));
-        break;
-      default:
-        exponent = static_cast<int>(random.between(-20, 20));
-    }
-    const Result value = QVRTallixDecimal::make(random.coin(), mantissa, exponent);
-    if (value.ok()) return value.value;
-  }
-}
-
-// A second operand: independent, or close to the first one (cancellation, carries, a small
-// addend within reach of the first one's digits).
-QVRTallixDecimal partner(const QVRTallixDecimal& first, SeededRandom& random) {
-  switch (random.between(0, 3)) {
-    case 0: {
-      const auto delta = QVRUInt128(random.between(0, 20));
-      const QVRUInt128 mantissa =
-          first.mantissa() > delta ? first.mantissa() - delta : first.mantissa() + delta;
-      const Result value = QVRTallixDecimal::make(random.coin(), mantissa, first.exponent());
-      return value.ok() ? value.value : first;
-    }
-    case 1: {
-      const auto shift = static_cast<int>(random.between(0, 80));
-      const Result value = QVRTallixDecimal::make(random.coin(), QVRUInt128(random.next() | 1),
-                                                  std::max(-128, first.exponent() - shift));
-      return value.ok() ? value.value : first;
-    }
-    default:
-      return randomDecimal(random);
-  }
-}
-
 class QVRTallixDecimalArithmetic : public ::testing::TestWithParam<Operation> {};
 
 TEST_P(QVRTallixDecimalArithmetic, RandomOperandsGiveTheExactValueRoundedOnce) {
@@ -147,8 +78,8 @@ TEST_P(QVRTallixDecimalArithmetic, RandomOperandsGiveTheExactValueRoundedOnce) {
   SeededRandom random(seed);
   std::vector<std::string> failures;
   for (int i = 0; i < 100'000; ++i) {
-    const QVRTallixDecimal x = randomDecimal(random);
-    const QVRTallixDecimal y = partner(x, random);
+    const QVRTallixDecimal x = RandomDecimals::any(random);
+    const QVRTallixDecimal y = RandomDecimals::partner(x, random);
     if (std::string failure = problem(GetParam(), x, y); !failure.empty()) {
       failures.push_back(std::move(failure));
     }
@@ -321,7 +252,7 @@ TEST(QVRTallixDecimalArithmetic, ValuesHaveOneRepresentationAndNoSignedZero) {
   EXPECT_EQ(high.mantissa(), QVRUInt128(30));
   EXPECT_EQ(high.exponent(), 127);
   EXPECT_EQ(QVRTallixDecimal::make(false, 1, 166).error, QVRTallixDecimalError::overflow);
-  EXPECT_EQ(QVRTallixDecimal::make(false, widest, 127).value.description(),
+  EXPECT_EQ(QVRTallixDecimal::make(false, QVRUInt128Max, 127).value.description(),
             "340282366920938463463374607431768211455" + std::string(127, '0'));
 }
 
