@@ -24,6 +24,23 @@ class QVRUInt256;
 // kept compact (no trailing zero in the mantissa unless the exponent is at its top), so each value
 // has exactly one representation and == compares values. Zero and not-a-number have no sign.
 class QVRTallixDecimal {
+  // Integer helpers of the constructor, defined before it for constant evaluation.
+  template <std::integral Integer>
+  static constexpr bool isBelowZero(Integer value) {
+    if constexpr (std::signed_integral<Integer>) {
+      return value < 0;
+    } else {
+      return false;
+    }
+  }
+  template <std::integral Integer>
+  static constexpr std::uint64_t magnitudeOf(Integer value) {
+    static_assert(sizeof(Integer) <= sizeof(std::uint64_t));
+    // Through the unsigned type, so that the most negative value has a magnitude too.
+    const auto bits = static_cast<std::uint64_t>(value);
+    return isBelowZero(value) ? std::uint64_t(0) - bits : bits;
+  }
+
  public:
   static constexpr int minimumExponent = -128;
   static constexpr int maximumExponent = 127;
@@ -113,21 +130,6 @@ class QVRTallixDecimal {
   QVRDecimalDigits digits() const;
 
  private:
-  template <std::integral Integer>
-  static constexpr std::uint64_t magnitudeOf(Integer value) {
-    static_assert(sizeof(Integer) <= sizeof(std::uint64_t));
-    // Through the unsigned type, so that the most negative value has a magnitude too.
-    const auto bits = static_cast<std::uint64_t>(value);
-    return isBelowZero(value) ? std::uint64_t(0) - bits : bits;
-  }
-  template <std::integral Integer>
-  static constexpr bool isBelowZero(Integer value) {
-    if constexpr (std::signed_integral<Integer>) {
-      return value < 0;
-    } else {
-      return false;
-    }
-  }
   // ±mantissa × 10^exponent (exponent within the range) without trailing zeros in the mantissa
   // while the exponent allows.
   static QVRTallixDecimal compacted(bool negative, QVRUInt128 mantissa, int exponent);
