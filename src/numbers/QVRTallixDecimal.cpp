@@ -46,14 +46,25 @@ constexpr std::array<ZeroStep, 5> zeroSteps = {zeroStep(16), zeroStep(8), zeroSt
                                                zeroStep(1)};
 static_assert(zeroSteps[4].inverse * 5 == 1);
 
-// The largest value that can still be multiplied by ten in 256 bits.
-constexpr QVRUInt256 largestTimesTenIn256 = [] {
-  // (2^256 − 1) ÷ 10 = 0x1999…9 (every hexadecimal digit 9, except the top one, which is 1).
-  const QVRUInt128 nines = QVRUInt128Max / 15 * 9;  // 0x9999…9
-  return QVRUInt256::fromHighLow((nines >> 4) | (QVRUInt128(1) << 124), nines);
+// For a mantissa of d digits (1 to 39), the largest one that 10^(78 − d) keeps below 2^256:
+// (2^256 − 1) ÷ 10^(78 − d), below 2^128 since 78 − d >= 39.
+constexpr std::array<QVRUInt128, 40> largestScalableBy = [] {
+  std::array<QVRUInt128, 40> table{};
+  const QVRUInt256 largest = QVRUInt256::fromHighLow(QVRUInt128Max, QVRUInt128Max);
+  for (int digits = 1; digits <= 39; ++digits) {
+    table[static_cast<std::size_t>(digits)] = largest.dividedByPowerOfTen(78 - digits).low();
+  }
+  return table;
 }();
-static_assert(largestTimesTenIn256.multipliedBy(10) + QVRUInt256(5) ==
-              QVRUInt256::fromHighLow(QVRUInt128Max, QVRUInt128Max));
+
+// 5 × 10^k for k from 0 to 76: half a unit of the last kept digit when k + 1 digits are dropped.
+constexpr std::array<QVRUInt256, 77> fivePowers = [] {
+  std::array<QVRUInt256, 77> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    table[k] = QVRUInt256::powerOfTen(static_cast<int>(k)).multipliedBy(5);
+  }
+  return table;
+}();
 
 }  // namespace
 
@@ -62,37 +73,48 @@ static_assert(largestTimesTenIn256.multipliedBy(10) + QVRUInt256(5) ==
 QVRTallixDecimal QVRTallixDecimal::compacted(bool negative, QVRUInt128 mantissa, int exponent) {
   QVRTallixDecimal value;
   if (mantissa == 0) return value;
-  for (const ZeroStep& step : zeroSteps) {
-    const QVRUInt128 lowBits = (QVRUInt128(1) << step.power) - 1;
-    while (exponent + step.power <= maximumExponent && (mantissa & lowBits) == 0) {
-      const QVRUInt128 quotient = (mantissa >> step.power) * step.inverse;
-      if (quotient > step.limit) break;
-      mantissa = quotient;
-      exponent += step.power;
+  value._negative = negative;
+  // Most mantissas end in no zero: they are odd, or no multiple of 5 (2^64 ≡ 1 modulo 5, so the
+  // two halves' remainders add up).
+  const auto low = static_cast<std::uint64_t>(mantissa);
+  const auto high = static_cast<std::uint64_t>(mantissa >> 64);
+  if ((low & 1) == 0 && (low % 5 + high % 5) % 5 == 0) {
+    for (const ZeroStep& step : zeroSteps) {
+      const std::uint64_t lowBits = (std::uint64_t(1) << step.power) - 1;
+      while (exponent + step.power <= maximumExponent &&
+             (static_cast<std::uint64_t>(mantissa) & lowBits) == 0) {
+        const QVRUInt128 quotient = (mantissa >> step.power) * step.inverse;
+        if (quotient > step.limit) break;
+        mantissa = quotient;
+        exponent += step.power;
+      }
     }
   }
   value._mantissa = mantissa;
   value._exponent = static_cast<std::int16_t>(exponent);
-  value._negative = negative;
   return value;
 }
 
 QVRTallixDecimal::Result QVRTallixDecimal::normalized(bool negative, const QVRUInt256& value,
                                                       int exponent, bool remainderRoundsUp) {
+  const bool exponentInRange = exponent >= minimumExponent && exponent <= maximumExponent;
+  if (value.fitsIn128() && exponentInRange &&
+      !(remainderRoundsUp && value.low() == QVRUInt128Max)) {
+    // Nothing to drop.
+    return {compacted(negative, value.low() + (remainderRoundsUp ? 1 : 0), exponent)};
+  }
   if (value.isZero()) {
     if (!remainderRoundsUp) return {zero()};
     return normalized(negative, QVRUInt256(1), exponent);
   }
   const int digits = value.decimalDigitCount();
-  // Drop digits beyond the 39th, and one more when the rounded value would reach 2^128:
-  // rounding at `drop` digits reaches it from 2^128 × 10^drop − 5 × 10^(drop − 1) on.
+  // Drop the digits beyond the 39th, and one more when the rounded value would reach 2^128:
+  // value + ½ × 10^drop reaches 2^128 × 10^drop exactly when its high half reaches 10^drop.
   int drop = std::max(digits - 39, 0);
   if (drop == 0) {
     if (!value.fitsIn128() || (remainderRoundsUp && value.low() == QVRUInt128Max)) drop = 1;
-  } else if (drop <= 38) {
-    const QVRUInt256 reaches2To128 = QVRUInt256::fromHighLow(QVRPowersOfTen::uint128(drop), 0) -
-                                     QVRUInt256(5 * QVRPowersOfTen::uint128(drop - 1));
-    if (value >= reaches2To128) ++drop;
+  } else if (drop <= 38 && (value + fivePowers[drop - 1]).high() >= QVRPowersOfTen::uint128(drop)) {
+    ++drop;
   }
   // The last digit kept may not lie below 10^−128; this drop leaves fewer digits, all of which fit.
   drop = std::max(drop, minimumExponent - exponent);
@@ -105,18 +127,15 @@ QVRTallixDecimal::Result QVRTallixDecimal::normalized(bool negative, const QVRUI
   } else if (drop == digits) {
     // Only the first digit decides: 5 or more rounds up to one unit. (A 78-digit value lies
     // below 2^256 < 5 × 10^77.)
-    mantissa = digits <= 77 && value >= QVRUInt256::powerOfTen(digits - 1).multipliedBy(5) ? 1 : 0;
+    mantissa = digits <= 77 && value >= fivePowers[digits - 1] ? 1 : 0;
+  } else if (drop <= 38) {
+    // Plain rounding: add half a unit of the last kept digit, then cut. The value has at most 77
+    // digits here (78 would drop 39 or more), so the sum fits.
+    mantissa = (value + fivePowers[drop - 1]).dividedByPowerOfTen(drop).low();
   } else {
-    // Plain rounding: add half a unit of the last kept digit, then cut. Rounding down first to
-    // the digit after it gives the same result when the sum would not fit 256 bits.
-    const QVRUInt256 half = QVRUInt256::powerOfTen(drop - 1).multipliedBy(5);
-    const QVRUInt256 sum = value + half;
-    if (sum >= value) {
-      mantissa = sum.dividedByPowerOfTen(drop).low();
-    } else {
-      const QVRUInt256::Division last = value.dividedByPowerOfTen(drop - 1).dividedBy(10);
-      mantissa = last.quotient.low() + (last.remainder >= 5 ? 1 : 0);
-    }
+    // Cut to the digit after the last kept one, then round on that digit.
+    const QVRUInt256::Division last = value.dividedByPowerOfTen(drop - 1).dividedBy(10);
+    mantissa = last.quotient.low() + (last.remainder >= 5 ? 1 : 0);
   }
   if (mantissa == 0) return failure(QVRTallixDecimalError::underflow);
 
@@ -272,27 +291,22 @@ QVRTallixDecimal::Result QVRTallixDecimal::divide(const QVRTallixDecimal& left,
   if (left._isNaN || right._isNaN) return {nan()};
   if (right._mantissa == 0) return failure(QVRTallixDecimalError::divideByZero);
   if (left._mantissa == 0) return {zero()};
-  // Scale the dividend as high as 256 bits allow (at least a tenth of 2^256), so that the
-  // quotient by a divisor below 2^128 is at least a tenth of 2^128.
-  int scale = 77 - QVRPowersOfTen::digitCount(left._mantissa);
-  QVRUInt256 dividend = QVRUInt256(left._mantissa).multipliedByPowerOfTen(scale);
-  if (dividend <= largestTimesTenIn256) {
-    dividend = dividend.multipliedBy(10);
-    ++scale;
-  }
-  QVRUInt256::Division division = dividend.dividedBy(right._mantissa);
-  int exponent = left._exponent - right._exponent - scale;
-  if (division.quotient.fitsIn128() && division.quotient.low() <= QVRUInt128Max / 10) {
-    // Room for one more digit below 2^128: take it from ten times the remainder.
-    const QVRUInt256::Division next =
-        QVRUInt256(division.remainder).multipliedBy(10).dividedBy(right._mantissa);
-    division.quotient = QVRUInt256(division.quotient.low() * 10 + next.quotient.low());
-    division.remainder = next.remainder;
-    --exponent;
-  }
+  // Scale the dividend as high as 256 bits allow: then it is at least (2^256 + 4) ÷ 10, and the
+  // exact quotient by a divisor below 2^128 exceeds (2^128 + 1) ÷ 10. One more digit would reach
+  // 2^128, so the quotient's own digits, rounded by the remainder, are the widest mantissa.
+  const int digits = QVRPowersOfTen::digitCount(left._mantissa);
+  const int scale = 77 - digits + (left._mantissa <= largestScalableBy[digits] ? 1 : 0);
+  const QVRUInt256 dividend = QVRUInt256::powerOfTen(scale).multipliedBy(left._mantissa);
+  const QVRUInt256::Division division = dividend.dividedBy(right._mantissa);
+  const int exponent = left._exponent - right._exponent - scale;
   const bool remainderRoundsUp = division.remainder >= right._mantissa - division.remainder;
-  return normalized(left._negative != right._negative, division.quotient, exponent,
-                    remainderRoundsUp);
+  const bool negative = left._negative != right._negative;
+  if (division.quotient.fitsIn128() && exponent >= minimumExponent && exponent <= maximumExponent &&
+      division.quotient.low() != QVRUInt128Max) {
+    // The usual case: the quotient's digits are the mantissa, rounded by the remainder.
+    return {compacted(negative, division.quotient.low() + (remainderRoundsUp ? 1 : 0), exponent)};
+  }
+  return normalized(negative, division.quotient, exponent, remainderRoundsUp);
 }
 
 QVRTallixDecimal QVRTallixDecimal::rounded(int scale, QVRTallixRoundingMode mode) const {

@@ -16,8 +16,11 @@ QVRDecimalDigits digitsOf(const char* text) {
 
 // "-12e3" style: sign, digits, "e", exponent.
 std::string text(const QVRDecimalDigits& digits) {
-  return (digits.isNegative() ? "-" : "") + std::string(digits.digits()) + "e" +
-         std::to_string(digits.exponent());
+  std::string result = digits.isNegative() ? "-" : "";
+  result += digits.digits();
+  result += 'e';
+  result += std::to_string(digits.exponent());
+  return result;
 }
 
 TEST(QVRDecimalDigits, HoldsTheMantissaDigitsTheExponentAndTheSign) {

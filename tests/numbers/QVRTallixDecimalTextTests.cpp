@@ -137,8 +137,12 @@ TEST(QVRTallixDecimalText, RandomTextReadsAsItsExactValueRoundedOnce) {
     const std::int64_t exponent = random.between(-180, 180);
     std::string text = negative ? "-" : "";
     text += integer;
-    if (!fraction.empty() || random.coin()) text += "." + fraction;
-    text += "e" + std::to_string(exponent);
+    if (!fraction.empty() || random.coin()) {
+      text += '.';
+      text += fraction;
+    }
+    text += 'e';
+    text += std::to_string(exponent);
 
     const std::optional<QVRTallixDecimal> read = QVRTallixDecimal::fromString(text, ".", true);
     const ExactDecimal exact = ExactDecimal::parse(text);
@@ -157,7 +161,7 @@ TEST(QVRTallixDecimalText, RandomTextReadsAsItsExactValueRoundedOnce) {
     std::string foundText = "none";
     if (read) {
       foundText = read->isZero() ? "0"
-                                 : (read->isNegative() ? "-" : "") +
+                                 : std::string(read->isNegative() ? "-" : "") +
                                        ExactInteger::fromMantissa(read->mantissa()).text() + "e" +
                                        std::to_string(read->exponent());
     }

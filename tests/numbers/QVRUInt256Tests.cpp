@@ -101,9 +101,9 @@ TEST(QVRUInt256, DigitCountsAndPowersOfTenAtEveryBoundary) {
   EXPECT_EQ(QVRUInt256().decimalDigitCount(), 0);
   EXPECT_EQ(QVRPowersOfTen::digitCount(0), 0);
   for (int power = 0; power <= 77; ++power) {
-    SCOPED_TRACE("10^" + std::to_string(power));
+    SCOPED_TRACE(std::string("10^") + std::to_string(power));
     const QVRUInt256& ten = QVRUInt256::powerOfTen(power);
-    EXPECT_EQ(exact(ten).text(), "1" + std::string(static_cast<std::size_t>(power), '0'));
+    EXPECT_EQ(exact(ten).text(), std::string("1").append(static_cast<std::size_t>(power), '0'));
     EXPECT_EQ(ten.decimalDigitCount(), power + 1);
     if (power > 0) {
       EXPECT_EQ((ten - QVRUInt256(1)).decimalDigitCount(), power);

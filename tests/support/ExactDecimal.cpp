@@ -164,7 +164,7 @@ ExactDecimal ExactDecimal::parse(const std::string& text) {
 }
 
 std::string ExactDecimal::text() const {
-  return (negative ? "-" : "") + magnitude.text() + "e" + std::to_string(exponent);
+  return std::string(negative ? "-" : "") + magnitude.text() + "e" + std::to_string(exponent);
 }
 
 ExactDecimal operator+(const ExactDecimal& left, const ExactDecimal& right) {
@@ -273,7 +273,7 @@ std::string ExpectedDecimal::text() const {
     case QVRTallixDecimalError::none:
       break;
   }
-  return (negative ? "-" : "") + mantissa.text() + "e" + std::to_string(exponent);
+  return std::string(negative ? "-" : "") + mantissa.text() + "e" + std::to_string(exponent);
 }
 
 std::string ExpectedDecimal::mismatch(const QVRTallixDecimal::Result& result) const {
@@ -285,9 +285,9 @@ std::string ExpectedDecimal::mismatch(const QVRTallixDecimal::Result& result) co
   } else if (result.value.isNaN()) {
     found = "NaN";
   } else {
-    found = (result.value.isNegative() ? "-" : "") +
+    found = std::string(result.value.isNegative() ? "-" : "") +
             ExactInteger::fromMantissa(result.value.mantissa()).text() + "e" +
             std::to_string(result.value.exponent());
   }
-  return found == text() ? std::string() : "gave " + found + ", expected " + text();
+  return found == text() ? std::string() : std::string("gave ") + found + ", expected " + text();
 }
