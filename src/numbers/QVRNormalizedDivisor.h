@@ -38,6 +38,8 @@ class QVRNormalizedDivisor {
   constexpr bool hasOneLimb() const { return _d1 == 0; }
   // The shifted divisor.
   constexpr QVRUInt128 shifted() const { return join(_d1, _d0); }
+  // floor((2^128 − 1) ÷ d) − 2^64 for one limb d, floor((2^192 − 1) ÷ d) − 2^64 for two.
+  constexpr std::uint64_t reciprocal() const { return _reciprocal; }
 
   // (u1:u0) ÷ the one-limb divisor, for u1 below it.
   constexpr std::uint64_t divideTwoByOne(std::uint64_t u1, std::uint64_t u0,

@@ -68,7 +68,7 @@ constexpr std::array<QVRUInt256, 77> fivePowers = [] {
 
 }  // namespace
 
-// MARK: - Making values
+// Making values
 
 QVRTallixDecimal QVRTallixDecimal::compacted(bool negative, QVRUInt128 mantissa, int exponent) {
   QVRTallixDecimal value;
@@ -208,7 +208,7 @@ QVRTallixDecimal QVRTallixDecimal::fromDouble(double value) {
   return result.value;  // zero on underflow
 }
 
-// MARK: - Arithmetic
+// Arithmetic
 
 QVRTallixDecimal::Result QVRTallixDecimal::add(const QVRTallixDecimal& left,
                                                const QVRTallixDecimal& right) {
@@ -363,7 +363,7 @@ QVRComparisonResult QVRTallixDecimal::compare(const QVRTallixDecimal& left,
   return leftValue < rightValue ? below : above;
 }
 
-// MARK: - Conversions
+// Conversions
 
 double QVRTallixDecimal::doubleValue() const {
   if (_isNaN) return std::nan("");

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
+#include "numbers/QVRNormalizedDivisor.h"
 #include "numbers/QVRPowersOfTen.h"
 #include "numbers/QVRUInt256.h"
 #include "support/ExactDecimal.h"
@@ -94,6 +96,45 @@ TEST(QVRUInt256, DivisionCornerCases) {
     EXPECT_EQ(exact(division.quotient) * ExactInteger::fromMantissa(c.divisor) +
                   ExactInteger::fromMantissa(division.remainder),
               exact(c.dividend));
+  }
+}
+
+// The reciprocal of a shifted divisor d is floor((2^64k − 1) ÷ d) − 2^64 for k = 2 limbs of
+// dividend per limb of divisor, checked with the digit oracle; the divisors include those that
+// take each correction of the two-limb reciprocal.
+TEST(QVRNormalizedDivisor, ReciprocalsAreExact) {
+  const ExactInteger twoTo64 = ExactInteger::fromDigits("18446744073709551616");
+  const ExactInteger twoTo128 = twoTo64 * twoTo64;
+  const ExactInteger one = ExactInteger::fromDigits("1");
+  std::vector<QVRUInt128> divisors = {1,
+                                      3,
+                                      10,
+                                      0x8000000000000000,
+                                      ~0ull,
+                                      QVRUInt128Max,
+                                      QVRUInt128(1) << 64,
+                                      QVRUInt128(1) << 127,
+                                      (QVRUInt128(0x8000000000000000) << 64) | 0xffffffffffffffff,
+                                      (QVRUInt128(0x8000000000000001) << 64) | 0xffffffffffffffff,
+                                      (QVRUInt128(0x8000000000000236) << 64) | 0xa309b1a6ddfc1c08,
+                                      (QVRUInt128(0xde0730b3cc170c31) << 64) | 0xfffffffffffffdf2,
+                                      (QVRUInt128(0xdfbf9edcfbda332e) << 64) | 0xffffffffffffffff,
+                                      (QVRUInt128(0x8000000000000000) << 64) | 0x7fffffffffffffff,
+                                      (QVRUInt128(0xffffffffffffffff) << 64) | 2};
+  SeededRandom random(SeededRandom::testSeed(0x2EC1));
+  for (int i = 0; i < 2000; ++i) {
+    divisors.push_back(((QVRUInt128(randomLimb(random)) << 64) | randomLimb(random)) >>
+                       random.between(0, 127));
+  }
+  for (int power = 1; power <= 38; ++power) divisors.push_back(QVRPowersOfTen::uint128(power));
+  for (QVRUInt128 divisor : divisors) {
+    if (divisor == 0) continue;
+    const QVRNormalizedDivisor prepared = QVRNormalizedDivisor::of(divisor);
+    const ExactInteger shifted = ExactInteger::fromMantissa(prepared.shifted());
+    const ExactInteger numerator = (prepared.hasOneLimb() ? twoTo128 : twoTo128 * twoTo64) - one;
+    const ExactInteger expected = ExactInteger::divide(numerator, shifted).first - twoTo64;
+    ASSERT_EQ(ExactInteger::fromMantissa(prepared.reciprocal()), expected)
+        << ExactInteger::fromMantissa(divisor).text();
   }
 }
 
