@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "numbers/QVRComparisonResult.h"
+#include "numbers/QVRTallixDecimal.h"
+
+// The number of significant digits with which a unit formats an amount.
+inline constexpr std::uint64_t QVRTallixNumberMaximumSignificantDigits = 15;
+
+// The number value of the calculator: an immutable value around a decimal, which may be absent
+// (a number made with no value). Copies share nothing and change nothing, so numbers are passed
+// and kept by value. No operation fails towards the caller: a failed decimal operation is retried
+// in double precision, and a result that is not finite becomes not-a-number.
+class [[nodiscard]] QVRTallixNumber {
+ public:
+  // A number with no value.
+  QVRTallixNumber() = default;
+  // A number holding `number`; an absent argument gives zero.
+  explicit QVRTallixNumber(std::optional<QVRTallixDecimal> number)
+      : _decimalNumber(number.value_or(QVRTallixDecimal::zero())) {}
+
+  // A number holding not-a-number.
+  static QVRTallixNumber nan();
+  // A number in [0, 1]: the environment's random integer from 0 to 2147483647 divided by
+  // 2147483647.0, through tallixNumberWithDoubleValue.
+  static QVRTallixNumber random();
+  // The decimal of a finite double (through its shortest text); not-a-number for NaN and the
+  // infinities.
+  static QVRTallixNumber tallixNumberWithDoubleValue(double value);
+
+  // The value; absent for a number with no value.
+  const std::optional<QVRTallixDecimal>& decimalNumber() const { return _decimalNumber; }
+  // The value as a double; 0 when it is absent.
+  double doubleValue() const { return _decimalNumber ? _decimalNumber->doubleValue() : 0; }
+  // Whether the number is being typed: never for this class.
+  bool canEdit() const { return false; }
+
+  // The decimal operation with this number on the left; when it fails, or a value is absent,
+  // the double operation on the two doubleValues.
+  QVRTallixNumber add(const QVRTallixNumber& other) const;
+  QVRTallixNumber subtract(const QVRTallixNumber& other) const;
+  QVRTallixNumber multiply(const QVRTallixNumber& other) const;
+  QVRTallixNumber divide(const QVRTallixNumber& other) const;
+
+  // The order of the two values; an absent value counts as zero, not-a-number comes first.
+  QVRComparisonResult compare(const QVRTallixNumber& other) const;
+  // True when both hold the same value, or both hold none. This is the one place of number
+  // equality: the one-way rule between plain and typed numbers belongs here.
+  bool isEqual(const QVRTallixNumber& other) const;
+
+  // A plain number of the same value; a number with no value copies to zero.
+  QVRTallixNumber copy() const { return QVRTallixNumber(_decimalNumber); }
+  // "QVRTallixNumber(2.5)"; "QVRTallixNumber((null))" for a number with no value.
+  std::string description() const;
+
+  // Scientific functions (QVRTallixNumber+Scientific.cpp). `radians` is the expression's angle
+  // mode: false means degrees.
+  QVRTallixNumber percent() const;
+  QVRTallixNumber negate() const;
+  QVRTallixNumber invert() const;
+  QVRTallixNumber powTwo() const;
+  QVRTallixNumber powThree() const;
+  QVRTallixNumber round() const;
+  QVRTallixNumber pow(const QVRTallixNumber& exponent) const;
+  QVRTallixNumber log(const QVRTallixNumber& base) const;
+  QVRTallixNumber ee(const QVRTallixNumber& exponent) const;
+  QVRTallixNumber rt(const QVRTallixNumber& degree) const;
+  QVRTallixNumber tenPow() const;
+  QVRTallixNumber twoPow() const;
+  QVRTallixNumber expTwo() const;
+  QVRTallixNumber exp() const;
+  QVRTallixNumber ln() const;
+  QVRTallixNumber logTen() const;
+  QVRTallixNumber logTwo() const;
+  QVRTallixNumber rtTwo() const;
+  QVRTallixNumber rtThree() const;
+  QVRTallixNumber factorial() const;
+  QVRTallixNumber sin(bool radians) const;
+  QVRTallixNumber cos(bool radians) const;
+  QVRTallixNumber tan(bool radians) const;
+  QVRTallixNumber asin(bool radians) const;
+  QVRTallixNumber acos(bool radians) const;
+  QVRTallixNumber atan(bool radians) const;
+  QVRTallixNumber sinh() const;
+  QVRTallixNumber cosh() const;
+  QVRTallixNumber tanh() const;
+  QVRTallixNumber asinh() const;
+  QVRTallixNumber acosh() const;
+  QVRTallixNumber atanh() const;
+
+ private:
+  std::optional<QVRTallixDecimal> _decimalNumber;
+};
+
+// For readable test failures: the description.
+void PrintTo(const QVRTallixNumber& number, std::ostream* stream);
