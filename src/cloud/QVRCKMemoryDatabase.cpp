@@ -1,8 +1,9 @@
 #include "cloud/QVRCKMemoryDatabase.h"
 
+#include <fstream>
+#include <system_error>
 #include "common/QVREnvironment.h"
 #include "common/QVRFileReader.h"
-#include "common/QVRFileWriter.h"
 #include "common/QVRRunLoop.h"
 
 namespace {
@@ -228,15 +229,22 @@ std::optional<QVRCKRecord> QVRCKMemoryDatabase::answerRecord(const StoredRecord&
   for (const auto& [key, bytes] : stored.assets) {
     const std::string cacheKey =
         answer.recordID().recordName() + '\n' + answer.recordChangeTag().value_or("") + '\n' + key;
-    auto file = _assetFiles.find(cacheKey);
-    if (file == _assetFiles.end()) {
+    auto found = _assetFiles.find(cacheKey);
+    if (found == _assetFiles.end()) {
+      // A file of its own that nobody reads before it is whole: no need to sync or rename.
       const auto path = _assetDirectory / ("asset-" + std::to_string(++_assetCounter));
-      if (QVRFileWriter::writeAtomically(path, bytes)) return std::nullopt;
-      file = _assetFiles.emplace(cacheKey, path).first;
+      std::error_code made;
+      std::filesystem::create_directories(_assetDirectory, made);
+      std::ofstream file(path, std::ios::binary | std::ios::trunc);
+      file.write(reinterpret_cast<const char*>(bytes.data()),
+                 static_cast<std::streamsize>(bytes.size()));
+      file.close();
+      if (!file) return std::nullopt;
+      found = _assetFiles.emplace(cacheKey, path).first;
     }
     answer.setObject(
-        QVRCKAsset(assetsMissing ? std::filesystem::path(file->second.string() + ".missing")
-                                 : file->second),
+        QVRCKAsset(assetsMissing ? std::filesystem::path(found->second.string() + ".missing")
+                                 : found->second),
         key);
   }
   return answer;

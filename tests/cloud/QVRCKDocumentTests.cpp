@@ -367,32 +367,38 @@ TEST_F(QVRCKDocumentTests, AConflictingUploadIsMergedAndUploadedAgain) {
 }
 
 // A failed save keeps the flag and the timer; no upload goes out while the file is older than
-// the contents.
+// the contents (it would mark the newer contents as uploaded, and a reload would drop them).
 TEST_F(QVRCKDocumentTests, AFailedSaveIsRetriedEveryTenSecondsAndHoldsTheUpload) {
-  bool diskFull = true;
+  bool readOnly = false;
   auto storage = QVRCKDocument::Storage::standard();
-  auto write = storage.systemCalls.write;
-  storage.systemCalls.write = [&, write](int descriptor, const void* bytes,
-                                         std::size_t count) -> ssize_t {
-    if (!diskFull) return write(descriptor, bytes, count);
-    errno = ENOSPC;
+  auto open = storage.systemCalls.open;
+  storage.systemCalls.open = [&, open](const char* path, int flags, mode_t mode) {
+    if (!readOnly || std::string_view(path).find("/Test.doc/") == std::string_view::npos) {
+      return open(path, flags, mode);
+    }
+    errno = EROFS;
     return -1;
   };
   auto document = make(storage);
   runLoop().runPending();
   document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  readOnly = true;
+  log().clear();
+  document->setItems({"a", "b"});
   runLoop().advanceBy(130s);
-  const std::string failure = "Saving contents to " + document->contentsURL().string() +
-                              ": Error Domain=NSPOSIXErrorDomain Code=28 \"Writing " +
-                              document->contentsURL().string() + ": No space left on device\"";
+  const std::string failure =
+      "Saving contents to " + document->contentsURL().string() +
+      ": Error Domain=NSPOSIXErrorDomain Code=30 \"Creating a temporary file for " +
+      document->contentsURL().string() + ": Read-only file system\"";
   // Every 10 seconds, and once more when the post timer tries at 120 seconds.
   EXPECT_EQ(log().countContaining(failure), 14u);
   EXPECT_EQ(log().countContaining("<Test.doc>:Posting"), 1u);
-  EXPECT_EQ(saves(), 0u);
+  EXPECT_EQ(saves(), 1u);
   EXPECT_TRUE(document->needsToSave() && document->needsToPost());
-  diskFull = false;
+  readOnly = false;
   runLoop().advanceBy(10s);
-  EXPECT_EQ(serverItems(), Strings{"a"});
+  EXPECT_EQ(serverItems(), (Strings{"a", "b"}));
 }
 
 TEST_F(QVRCKDocumentTests, AFailedTemporaryCopyIsRetriedByThePostTimer) {
