@@ -16,24 +16,38 @@ using Range = Action::Range;
 using Strings = std::vector<std::string>;
 constexpr std::uint64_t kNotFound = 0x7FFF'FFFF'FFFF'FFFF;
 
-Action move(Range source, Range target) { return {QVRTallixArrayMergeActionTypeMove, source, target}; }
-Action modify(Range source, Range target) { return {QVRTallixArrayMergeActionTypeModify, source, target}; }
-Action insert(Range source, Range target) { return {QVRTallixArrayMergeActionTypeInsert, source, target}; }
-Action remove(Range source) { return {QVRTallixArrayMergeActionTypeDelete, source, {kNotFound, 0}}; }
+Action move(Range source, Range target) {
+  return {QVRTallixArrayMergeActionTypeMove, source, target};
+}
+Action modify(Range source, Range target) {
+  return {QVRTallixArrayMergeActionTypeModify, source, target};
+}
+Action insert(Range source, Range target) {
+  return {QVRTallixArrayMergeActionTypeInsert, source, target};
+}
+Action remove(Range source) {
+  return {QVRTallixArrayMergeActionTypeDelete, source, {kNotFound, 0}};
+}
 
 class QVRTallixArrayMergerTests : public TallixTest {};
 
 // Applies the actions in order to a copy of the source; fails on a range outside the lists.
 template <class T>
-std::vector<T> apply(std::vector<T> list, const std::vector<T>& target, const std::vector<Action>& actions) {
+std::vector<T> apply(std::vector<T> list, const std::vector<T>& target,
+                     const std::vector<Action>& actions) {
   for (const Action& action : actions) {
     const Range s = action.sourceRange();
     const Range t = action.targetRange();
-    const auto at = [&](std::uint64_t index) { return list.begin() + static_cast<std::ptrdiff_t>(index); };
-    const auto from = [&](std::uint64_t index) { return target.begin() + static_cast<std::ptrdiff_t>(index); };
+    const auto at = [&](std::uint64_t index) {
+      return list.begin() + static_cast<std::ptrdiff_t>(index);
+    };
+    const auto from = [&](std::uint64_t index) {
+      return target.begin() + static_cast<std::ptrdiff_t>(index);
+    };
     switch (action.type()) {
       case QVRTallixArrayMergeActionTypeModify:
-        EXPECT_TRUE(s.length == t.length && s.location + s.length <= list.size() && t.location + t.length <= target.size());
+        EXPECT_TRUE(s.length == t.length && s.location + s.length <= list.size() &&
+                    t.location + t.length <= target.size());
         std::copy(from(t.location), from(t.location + t.length), at(s.location));
         break;
       case QVRTallixArrayMergeActionTypeInsert:
@@ -74,10 +88,12 @@ void oracle(const std::vector<int>& source, const std::vector<int>& target, Rang
     const std::uint64_t p = std::min(s.length, t.length);
     if (p > 0) actions.push_back(modify({s.location, p}, {t.location, p}));
     if (s.length > t.length) actions.push_back(remove({s.location + p, s.length - p}));
-    if (s.length < t.length) actions.push_back(insert({s.location + p, t.length - p}, {t.location + p, t.length - p}));
+    if (s.length < t.length)
+      actions.push_back(insert({s.location + p, t.length - p}, {t.location + p, t.length - p}));
     return;
   }
-  oracle(source, target, {s.location, bestSource - s.location}, {t.location, bestTarget - t.location}, actions);
+  oracle(source, target, {s.location, bestSource - s.location},
+         {t.location, bestTarget - t.location}, actions);
   actions.push_back(move({bestSource, bestLength}, {bestTarget, bestLength}));
   oracle(source, target, {bestSource + bestLength, s.location + s.length - bestSource - bestLength},
          {bestTarget + bestLength, t.location + t.length - bestTarget - bestLength}, actions);
@@ -94,33 +110,44 @@ TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
   };
   const std::vector<Case> cases = {
       {"two empty lists", {}, {}, {}},
-      {"one changed element", {"a", "b", "d"}, {"a", "x", "d"},
+      {"one changed element",
+       {"a", "b", "d"},
+       {"a", "x", "d"},
        {move({2, 1}, {2, 1}), modify({1, 1}, {1, 1}), move({0, 1}, {0, 1})}},
-      {"equal runs: the first one wins", {"a", "b", "d", "a", "b"}, {"a", "b", "x", "a", "b"},
+      {"equal runs: the first one wins",
+       {"a", "b", "d", "a", "b"},
+       {"a", "b", "x", "a", "b"},
        {move({3, 2}, {3, 2}), modify({2, 1}, {2, 1}), move({0, 2}, {0, 2})}},
-      {"the earlier of two runs in the target", {"x", "a", "b"}, {"a", "b", "a", "b"},
+      {"the earlier of two runs in the target",
+       {"x", "a", "b"},
+       {"a", "b", "a", "b"},
        {insert({3, 2}, {2, 2}), move({1, 2}, {0, 2}), remove({0, 1})}},
       {"into an empty list", {}, {"a", "b", "c"}, {insert({0, 3}, {0, 3})}},
       {"down to an empty list", {"a", "b", "c"}, {}, {remove({0, 3})}},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
-    const auto actions = QVRTallixArrayMerger<std::string>::mergeActionsFromSource(testCase.source, testCase.target);
+    const auto actions =
+        QVRTallixArrayMerger<std::string>::mergeActionsFromSource(testCase.source, testCase.target);
     ASSERT_TRUE(actions);
     EXPECT_EQ(*actions, testCase.actions);
     EXPECT_EQ(apply(testCase.source, testCase.target, *actions), testCase.target);
   }
-  EXPECT_EQ(QVRTallixArrayMerger<std::string>::mergeActionsFromSource(nullptr, nullptr), std::vector<Action>{});
+  EXPECT_EQ(QVRTallixArrayMerger<std::string>::mergeActionsFromSource(nullptr, nullptr),
+            std::vector<Action>{});
   EXPECT_EQ(log().lines(), Strings{});
 }
 
 TEST_F(QVRTallixArrayMergerTests, DistinctButEqualObjectsAreShared) {
   using Element = std::shared_ptr<const std::string>;
   const auto equal = [](const Element& a, const Element& b) { return *a == *b; };
-  const std::vector<Element> source{std::make_shared<const std::string>("a"), std::make_shared<const std::string>("b")};
-  const std::vector<Element> target{std::make_shared<const std::string>("a"), std::make_shared<const std::string>("b")};
+  const std::vector<Element> source{std::make_shared<const std::string>("a"),
+                                    std::make_shared<const std::string>("b")};
+  const std::vector<Element> target{std::make_shared<const std::string>("a"),
+                                    std::make_shared<const std::string>("b")};
   using ByValue = QVRTallixArrayMerger<Element, decltype(equal)>;
-  EXPECT_EQ(ByValue::mergeActionsFromSource(source, target, equal), std::vector<Action>{move({0, 2}, {0, 2})});
+  EXPECT_EQ(ByValue::mergeActionsFromSource(source, target, equal),
+            std::vector<Action>{move({0, 2}, {0, 2})});
   // By pointer alone only the same list shares.
   EXPECT_EQ(QVRTallixArrayMerger<Element>::mergeActionsFromSource(source, target),
             std::vector<Action>{modify({0, 2}, {0, 2})});
@@ -130,14 +157,17 @@ TEST_F(QVRTallixArrayMergerTests, DistinctButEqualObjectsAreShared) {
 
 TEST_F(QVRTallixArrayMergerTests, AComparisonThatRaisesGivesNoListAndIsLogged) {
   const auto raises = [](const std::string& a, const std::string& b) {
-    if (a == "!" || b == "!") throw QVRException("NSInternalInconsistencyException", "cannot compare");
+    if (a == "!" || b == "!")
+      throw QVRException("NSInternalInconsistencyException", "cannot compare");
     return a == b;
   };
   const Strings source{"a", "!"};
   const Strings target{"c"};
   using Raising = QVRTallixArrayMerger<std::string, decltype(raises)>;
   EXPECT_FALSE(Raising::mergeActionsFromSource(source, target, raises));
-  EXPECT_EQ(log().lines(), Strings{"Failed to merge (a, !) with (c): NSInternalInconsistencyException: cannot compare"});
+  EXPECT_EQ(
+      log().lines(),
+      Strings{"Failed to merge (a, !) with (c): NSInternalInconsistencyException: cannot compare"});
 }
 
 TEST_F(QVRTallixArrayMergerTests, ActionTextsAndIndexSets) {
@@ -153,7 +183,8 @@ TEST_F(QVRTallixArrayMergerTests, ActionTextsAndIndexSets) {
       {insert({3, 2}, {2, 2}), "Insert from {2, 2} at 3", 2, 2},
       {remove({0, 4}), "Delete at {0, 4}", 4, 0},
       {{7, {1, 1}, {1, 1}}, "", 1, 1},
-      {insert({kNotFound - 1, 5}, {18446744073709551615u, 3}), "Insert from {18446744073709551615, 3} at 9223372036854775806", 1, 0},
+      {insert({kNotFound - 1, 5}, {18446744073709551615u, 3}),
+       "Insert from {18446744073709551615, 3} at 9223372036854775806", 1, 0},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.text);
@@ -179,7 +210,8 @@ TEST_F(QVRTallixArrayMergerTests, ActionsTurnTheSourceIntoTheTargetAndMatchThePl
     const int alphabet = std::uniform_int_distribution<int>(1, 5)(random);
     const auto list = [&] {
       std::vector<int> elements(std::uniform_int_distribution<std::size_t>(0, 10)(random));
-      for (int& element : elements) element = std::uniform_int_distribution<int>(0, alphabet - 1)(random);
+      for (int& element : elements)
+        element = std::uniform_int_distribution<int>(0, alphabet - 1)(random);
       return elements;
     };
     const auto source = list();
@@ -190,6 +222,7 @@ TEST_F(QVRTallixArrayMergerTests, ActionsTurnTheSourceIntoTheTargetAndMatchThePl
     std::reverse(expected.begin(), expected.end());
     ASSERT_TRUE(actions);
     ASSERT_EQ(*actions, expected) << "seed " << seed << ", iteration " << iteration;
-    ASSERT_EQ(apply(source, target, *actions), target) << "seed " << seed << ", iteration " << iteration;
+    ASSERT_EQ(apply(source, target, *actions), target)
+        << "seed " << seed << ", iteration " << iteration;
   }
 }
