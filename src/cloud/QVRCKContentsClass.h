@@ -20,6 +20,7 @@ class QVRCKContentsClass {
 
   QVRCKContentsClass() = default;
   virtual ~QVRCKContentsClass() = default;
+  // Identity object: one per document class, which its documents refer to.
   QVRCKContentsClass(const QVRCKContentsClass&) = delete;
   QVRCKContentsClass& operator=(const QVRCKContentsClass&) = delete;
 

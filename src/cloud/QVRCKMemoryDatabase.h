@@ -28,7 +28,8 @@
 // either every call is answered at once (on the next turn of the run loop).
 //
 // Fetched records carry their assets as files in `assetDirectory`, one per version of a record
-// and field, kept until the database goes. A change tag is the text of a counter.
+// and field, kept until the database goes. A change tag is the text of a counter. Called and
+// answering on the main thread (its delays are timers of the run loop).
 class QVRCKMemoryDatabase final : public QVRCKDatabase {
  public:
   enum class Operation { fetchRecord, saveRecord, saveSubscription, push };
