@@ -60,6 +60,9 @@ std::unique_ptr<QVREnvironment> QVREnvironment::makeLive() {
       [](const char* name) { return std::getenv(name); });
   parts.applicationSupportDirectory = applicationSupport();
   parts.documentsDirectory = parts.applicationSupportDirectory / "Documents";
+  std::error_code noTemporary;
+  parts.temporaryDirectory = std::filesystem::temp_directory_path(noTemporary);
+  if (noTemporary) parts.temporaryDirectory = "/tmp";
   parts.resourcesDirectory = resources();
   return std::make_unique<QVREnvironment>(std::move(parts));
 }

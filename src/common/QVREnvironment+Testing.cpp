@@ -36,6 +36,7 @@ std::unique_ptr<QVREnvironment> QVREnvironment::makeForTesting(std::string local
   const std::filesystem::path root = makeTemporaryDirectory();
   parts.applicationSupportDirectory = root / "ApplicationSupport";
   parts.documentsDirectory = root / "Documents";
+  parts.temporaryDirectory = root / "tmp";
   parts.resourcesDirectory = std::filesystem::path(TALLIX_SOURCE_RESOURCES);
   parts.ownedDirectories.push_back(root);
   auto environment = std::make_unique<QVREnvironment>(std::move(parts));

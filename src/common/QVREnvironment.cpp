@@ -81,6 +81,15 @@ const std::filesystem::path& QVREnvironment::applicationSupportDirectory() {
   return _parts.applicationSupportDirectory;
 }
 
+const std::filesystem::path& QVREnvironment::temporaryDirectory() {
+  if (!_temporaryDirectoryMade) {
+    std::error_code ignored;
+    std::filesystem::create_directories(_parts.temporaryDirectory, ignored);
+    _temporaryDirectoryMade = true;
+  }
+  return _parts.temporaryDirectory;
+}
+
 void QVREnvironment::removeShared(std::type_index type) {
   auto found = std::find_if(_shared.begin(), _shared.end(),
                             [&](const auto& entry) { return entry.first == type; });

@@ -33,6 +33,8 @@ class QVREnvironment {
     std::string localeIdentifier = "en_US";
     std::filesystem::path applicationSupportDirectory;
     std::filesystem::path documentsDirectory;
+    // Where short-lived files go (uploads being sent); the system's in the live program.
+    std::filesystem::path temporaryDirectory;
     // The bundled resources (strings tables, configuration); none when they were not found.
     std::optional<std::filesystem::path> resourcesDirectory;
     // Directories removed with the environment (a test's temporary folder).
@@ -98,6 +100,8 @@ class QVREnvironment {
   // Created (with its parents) on first call.
   const std::filesystem::path& applicationSupportDirectory();
   const std::filesystem::path& documentsDirectory() const { return _parts.documentsDirectory; }
+  // Created (with its parents) on first call.
+  const std::filesystem::path& temporaryDirectory();
   const std::optional<std::filesystem::path>& resourcesDirectory() const {
     return _parts.resourcesDirectory;
   }
@@ -141,5 +145,6 @@ class QVREnvironment {
   QVRNotificationCenter _notificationCenter;
   std::optional<bool> _soundsEnabled;
   bool _applicationSupportMade = false;
+  bool _temporaryDirectoryMade = false;
   std::vector<std::pair<std::type_index, Holder>> _shared;
 };

@@ -32,3 +32,9 @@ void QVRTimer::invalidate() {
 bool QVRTimer::isValid() const { return _state && _state->valid; }
 
 QVRTimer::Interval QVRTimer::interval() const { return _state ? _state->interval : Interval{}; }
+
+QVRTimer::Interval QVRTimer::tolerance() const { return _state ? _state->tolerance : Interval{}; }
+
+void QVRTimer::setTolerance(Interval tolerance) {
+  if (_state) _state->tolerance = tolerance.count() > 0 ? tolerance : Interval{};
+}

@@ -28,6 +28,10 @@ class QVRTimer {
   void invalidate();
   bool isValid() const;
   Interval interval() const;
+  // How late the timer may fire, a hint for the run loop to coalesce wake-ups; the virtual run
+  // loop fires on time and ignores it. Zero until set.
+  Interval tolerance() const;
+  void setTolerance(Interval tolerance);
 
   // What a run loop keeps of a timer: it holds the state weakly and skips it once the handle
   // has gone or invalidated it.
@@ -36,6 +40,7 @@ class QVRTimer {
     bool runsAtTermination;
     std::function<void()> block;
     bool valid = true;
+    Interval tolerance{};
   };
   explicit QVRTimer(std::shared_ptr<State> state) : _state(std::move(state)) {}
 

@@ -1,0 +1,599 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cloud/QVRCKDocument.h"
+#include "cloud/QVRCKError.h"
+#include "common/QVRLogger.h"
+#include "support/QVRCKDocumentTesting.h"
+
+using namespace std::chrono_literals;
+using Plan = QVRCKMemoryDatabase::Plan;
+using Operation = QVRCKMemoryDatabase::Operation;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class QVRCKDocumentTests : public QVRCKDocumentTest {
+ protected:
+  std::unique_ptr<QVRCKTestDocument> make(
+      QVRCKDocument::Storage storage = QVRCKDocument::Storage::standard()) {
+    return std::make_unique<QVRCKTestDocument>("Test.doc", QVRCKContainer::defaultContainer(),
+                                               std::move(storage));
+  }
+  // The log since the last call.
+  Strings take() {
+    Strings lines = log().lines();
+    log().clear();
+    return lines;
+  }
+};
+
+}  // namespace
+
+TEST_F(QVRCKDocumentTests, FirstStartPollsAtOnceAndTheFirstSaveMakesTheDirectoryThenUploads) {
+  auto document = make();
+  EXPECT_EQ(document->record().recordID().recordName(), "Test.doc");
+  EXPECT_EQ(document->record().recordType(), "QVRCKDocument");
+  EXPECT_FALSE(document->record().recordChangeTag());
+  EXPECT_FALSE(document->contents());
+  runLoop().runPending();
+  EXPECT_EQ(take(),
+            (Strings{"<Test.doc>:Polling",
+                     "Polling record <CKRecord recordType=QVRCKDocument recordName=Test.doc "
+                     "recordChangeTag=(none) values={}>: Error Domain=CKErrorDomain Code=11 "
+                     "\"no record Test.doc\"",
+                     "<Test.doc>:Polled"}));
+  ASSERT_EQ(database->subscriptions().size(), 1u);
+  EXPECT_EQ(database->subscriptions()[0],
+            QVRCKSubscription("QVRCKDocument", "TRUEPREDICATE",
+                              "com.qvr.Tallix.QVRCKDocument.subscription", 3));
+  EXPECT_EQ(document->pollTimer().interval(), 300s);
+  EXPECT_EQ(document->pollTimer().tolerance(), 75s);
+  EXPECT_FALSE(std::filesystem::exists(document->fileURL()));
+
+  // Two changes within ten seconds: one save, and the upload right after it.
+  document->setItems({"a"});
+  runLoop().advanceBy(5s);
+  document->setItems({"a", "b"});
+  runLoop().advanceBy(4.9s);
+  EXPECT_FALSE(std::filesystem::exists(document->fileURL()));
+  runLoop().advanceBy(0.2s);
+  EXPECT_EQ(take(), (Strings{"<Test.doc>:Modified Contents", "<Test.doc>:Modified Contents",
+                             "<Test.doc>:Saving", "<Test.doc>:Posting", "<Test.doc>:Posted"}));
+  const auto local = bytesOf(document->contentsURL());
+  EXPECT_EQ(itemsOf(local), (Strings{"a", "b"}));
+  EXPECT_EQ(database->serverAsset("Test.doc", "contents"), local);
+  const auto server = database->serverRecord("Test.doc");
+  ASSERT_TRUE(server);
+  EXPECT_EQ(*server->propertyListForKey("version"), QVRPropertyList(1));
+  EXPECT_EQ(*server->propertyListForKey("checksum"),
+            QVRPropertyList(std::int64_t{QVRData::crc32(local)}));
+  EXPECT_EQ(document->record().recordChangeTag(), server->recordChangeTag());
+  EXPECT_EQ(recordFile(), document->record());
+  EXPECT_FALSE(document->needsToSave() || document->needsToPost());
+  // The temporary copy of the upload is gone.
+  EXPECT_TRUE(std::filesystem::is_empty(environment().temporaryDirectory()));
+  // Nothing is pending: no save or upload later, and the next poll 300 seconds after the first.
+  runLoop().advanceBy(289.8s);
+  EXPECT_EQ(saves(), 1u);
+  EXPECT_EQ(fetches(), 1u);
+  runLoop().advanceBy(0.2s);
+  EXPECT_EQ(fetches(), 2u);
+}
+
+TEST_F(QVRCKDocumentTests, EqualContentsChangeNothing) {
+  auto document = make();
+  runLoop().runPending();
+  document->setItems({"a"});
+  runLoop().advanceBy(11s);
+  take();
+  document->setItems({"a"});
+  document->setContents(document->contents());
+  EXPECT_FALSE(document->needsToSave());
+  runLoop().advanceBy(200s);
+  EXPECT_EQ(take(), Strings{});
+  EXPECT_EQ(document->contentsChanges(), 1);
+}
+
+TEST_F(QVRCKDocumentTests, ACloudDisabledDocumentLoadsAndSavesButNeverTalksToTheCloud) {
+  write(directory() / "contents", archive({"kept"}));
+  struct Case {
+    const char* name;
+    bool disable;
+    std::shared_ptr<QVRCKContainer> container;
+  };
+  const std::vector<Case> cases = {
+      {"no store", false, std::make_shared<QVRCKContainer>("none", nullptr)},
+      {"no container", false, nullptr},
+      // Last: it holds for every document made afterwards.
+      {"disabled", true, QVRCKContainer::defaultContainer()},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    if (testCase.disable) QVRCKDocument::disableiCloud();
+    QVRCKTestDocument document("Test.doc", testCase.container);
+    EXPECT_TRUE(document.isICloudDisabled());
+    EXPECT_EQ(document.items(), Strings{"kept"});
+    // No record file: the contents count as not uploaded, but no post timer comes of it.
+    EXPECT_TRUE(document.needsToPost());
+    document.addItem("new", 1);
+    runLoop().advanceBy(10s);
+    EXPECT_EQ(itemsOf(bytesOf(document.contentsURL())), (Strings{"kept", "new"}));
+    runLoop().advanceBy(1000s);
+    EXPECT_EQ(database->calls().size(), 0u);
+    EXPECT_FALSE(document.pollTimer().isValid());
+    EXPECT_EQ(runLoop().scheduledTimerCount(), 0u);
+    write(directory() / "contents", archive({"kept"}));
+  }
+}
+
+// The local record's checksum decides at start whether the local file still waits for upload.
+TEST_F(QVRCKDocumentTests, ALocalFileThatDiffersFromItsRecordNeedsToPost) {
+  const auto bytes = archive({"a"});
+  QVRCKRecord record("QVRCKDocument", QVRCKRecordID("Test.doc"));
+  record.setRecordChangeTag("7");
+  struct Case {
+    const char* name;
+    std::optional<QVRPropertyList> checksum;
+    bool recordFile;
+    bool needsToPost;
+  };
+  const std::vector<Case> cases = {
+      {"same checksum", QVRPropertyList(std::int64_t{QVRData::crc32(bytes)}), true, false},
+      {"checksum in the low 32 bits",
+       QVRPropertyList(std::int64_t{QVRData::crc32(bytes)} + (std::int64_t{5} << 32)), true, false},
+      {"other checksum", QVRPropertyList(std::int64_t{1}), true, true},
+      {"checksum of another kind", QVRPropertyList("checksum"), true, true},
+      {"no checksum", std::nullopt, true, true},
+      {"no record file", std::nullopt, false, true},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    std::filesystem::remove_all(directory());
+    write(directory() / "contents", bytes);
+    record.removeObjectForKey("checksum");
+    if (testCase.checksum) record.setObject(*testCase.checksum, "checksum");
+    if (testCase.recordFile) {
+      ASSERT_TRUE(QVRKeyedArchiver::archiveRootObjectToFile(record, directory() / "record"));
+    }
+    QVRCKDocument::disableiCloud();
+    QVRCKTestDocument document("Test.doc");
+    EXPECT_EQ(document.needsToPost(), testCase.needsToPost);
+    EXPECT_EQ(document.record().recordChangeTag(),
+              testCase.recordFile ? std::optional<std::string>("7") : std::nullopt);
+  }
+}
+
+TEST_F(QVRCKDocumentTests, APollFindingTheSameChangeTagChangesNothing) {
+  auto document = make();
+  runLoop().runPending();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  const auto recordBytes = bytesOf(document->recordURL());
+  std::filesystem::remove(document->recordURL());
+  int notifications = 0;
+  auto observation = environment().notificationCenter().addObserver(
+      std::string(QVRCKDocumentChangedExternally), nullptr, [&](const auto&) { ++notifications; });
+  take();
+  runLoop().advanceBy(300s);
+  EXPECT_EQ(take(), (Strings{"<Test.doc>:Polling", "<Test.doc>:Polled"}));
+  EXPECT_FALSE(std::filesystem::exists(document->recordURL()));
+  EXPECT_EQ(notifications, 0);
+  EXPECT_EQ(document->contentsChanges(), 1);
+}
+
+// Without local changes waiting, the server's file replaces the local one byte for byte; with
+// them, both are merged, saved and uploaded, and the record file waits for the merged save.
+TEST_F(QVRCKDocumentTests, AServerChangeReloadsOrMerges) {
+  auto document = make();
+  runLoop().runPending();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  int notifications = 0;
+  auto observation = environment().notificationCenter().addObserver(
+      std::string(QVRCKDocumentChangedExternally), document.get(),
+      [&](const auto&) { ++notifications; });
+  take();
+
+  const std::string reloaded = storeOnServer({"a", "b"});
+  runLoop().advanceBy(300s);
+  EXPECT_EQ(take(), (Strings{"<Test.doc>:Polling", "<Test.doc>:Reloading from network",
+                             "<Test.doc>:Polled"}));
+  EXPECT_EQ(document->items(), (Strings{"a", "b"}));
+  EXPECT_EQ(bytesOf(document->contentsURL()), database->serverAsset("Test.doc", "contents"));
+  EXPECT_EQ(recordFile()->recordChangeTag(), reloaded);
+  EXPECT_FALSE(document->needsToSave() || document->needsToPost());
+  EXPECT_EQ(notifications, 1);
+  EXPECT_EQ(document->contentsChanges(), 2);
+
+  document->addItem("local", 0);
+  const std::string merged = storeOnServer({"a", "b", "server"});
+  runLoop().advanceBy(5s);
+  document->postRemoteNotification("Other.doc");
+  document->postRemoteNotification("Test.doc");
+  runLoop().runPending();
+  EXPECT_EQ(take(), (Strings{"<Test.doc>:Modified Contents", "<Test.doc>:Push Poll",
+                             "<Test.doc>:Polling", "<Test.doc>:Merging from network",
+                             "<Test.doc>:Modified Contents", "<Test.doc>:Polled"}));
+  EXPECT_EQ(document->items(), (Strings{"local", "a", "b", "server"}));
+  EXPECT_EQ(document->record().recordChangeTag(), merged);
+  EXPECT_EQ(recordFile()->recordChangeTag(), reloaded);
+  runLoop().advanceBy(5s);
+  EXPECT_EQ(take(), (Strings{"<Test.doc>:Saving", "<Test.doc>:Posting", "<Test.doc>:Posted"}));
+  EXPECT_EQ(serverItems(), (Strings{"local", "a", "b", "server"}));
+  EXPECT_EQ(recordFile(), document->record());
+  EXPECT_EQ(notifications, 2);
+}
+
+TEST_F(QVRCKDocumentTests, AFailedMergeTakesTheServerContents) {
+  auto document = make();
+  runLoop().runPending();
+  document->setItems({"merge raises"});
+  storeOnServer({"s"});
+  document->postRemoteNotification("Test.doc");
+  runLoop().runPending();
+  EXPECT_EQ(
+      log().countContaining("Failed to merge contents {items = (merge raises)} with {items = (s)}: "
+                            "NSInternalInconsistencyException: cannot merge"),
+      1u);
+  EXPECT_EQ(document->items(), Strings{"s"});
+  // The base merge keeps the local contents and says so when there are two to merge.
+  const QVRCKDocument::Contents a = std::make_shared<QVRCKTestContents>(Strings{"a"});
+  const QVRCKDocument::Contents b = std::make_shared<QVRCKTestContents>(Strings{"b"});
+  log().clear();
+  EXPECT_EQ(QVRCKDocument::mergeLocalContents(nullptr, nullptr), nullptr);
+  EXPECT_EQ(QVRCKDocument::mergeLocalContents(a, nullptr), a);
+  EXPECT_EQ(QVRCKDocument::mergeLocalContents(nullptr, b), b);
+  EXPECT_EQ(take(), Strings{});
+  EXPECT_EQ(QVRCKDocument::mergeLocalContents(a, b), a);
+  EXPECT_EQ(take(), Strings{"Failed to merge {items = (a)} with {items = (b)}"});
+}
+
+TEST_F(QVRCKDocumentTests, PollErrorsOfMissingRightsOrVersionTurnTheCloudOffForGood) {
+  for (const std::int64_t code : {8, 9, 18, 2, 4, 11, 14, 36}) {
+    SCOPED_TRACE(code);
+    const bool disables = code == 8 || code == 9 || code == 18;
+    const std::string name = "Code" + std::to_string(code) + ".doc";
+    database->enqueuePlan(Operation::fetchRecord, Plan::fail(code));
+    QVRCKTestDocument document(name);
+    runLoop().runPending();
+    EXPECT_EQ(log().countContaining(
+                  "Polling record <CKRecord recordType=QVRCKDocument recordName=" + name +
+                  " recordChangeTag=(none) values={}>: Error Domain=CKErrorDomain Code=" +
+                  std::to_string(code) + " \"injected\""),
+              1u);
+    EXPECT_EQ(document.isICloudDisabled(), disables);
+    EXPECT_EQ(document.pollTimer().isValid(), !disables);
+    document.setItems({"x"});
+    const std::size_t savesBefore = saves();
+    const std::size_t fetchesBefore = fetches();
+    runLoop().advanceBy(400s);
+    EXPECT_TRUE(std::filesystem::exists(document.contentsURL()));
+    EXPECT_EQ(saves() - savesBefore, disables ? 0u : 1u);
+    EXPECT_EQ(fetches() - fetchesBefore, disables ? 0u : 1u);
+  }
+}
+
+TEST_F(QVRCKDocumentTests, AFailedSubscriptionPollsEveryMinute) {
+  database->enqueuePlan(Operation::saveSubscription, Plan::fail(QVRCKErrorNetworkFailure));
+  auto document = make();
+  runLoop().runPending();
+  EXPECT_EQ(
+      log().countContaining(
+          "Creating subscription <CKQuerySubscription subscriptionID=com.qvr.Tallix.QVRCKDocument."
+          "subscription recordType=QVRCKDocument predicate=TRUEPREDICATE options=3>: Error "
+          "Domain=CKErrorDomain Code=4 \"injected\""),
+      1u);
+  EXPECT_EQ(document->pollTimer().interval(), 60s);
+  EXPECT_EQ(document->pollTimer().tolerance(), 15s);
+  runLoop().advanceBy(180s);
+  EXPECT_EQ(fetches(), 4u);
+}
+
+// A poll and an upload never overlap: a post timer that fires during a poll does nothing and
+// fires again 120 seconds later; a push during an upload polls nothing.
+TEST_F(QVRCKDocumentTests, PollsAndUploadsExcludeEachOther) {
+  database->enqueuePlan(Operation::fetchRecord, Plan::answer(0, 200));
+  auto document = make();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  EXPECT_TRUE(std::filesystem::exists(document->contentsURL()));
+  runLoop().advanceBy(229s);
+  EXPECT_EQ(saves(), 0u);
+  database->enqueuePlan(Operation::saveRecord, Plan::answer(0, 100));
+  runLoop().advanceBy(2s);
+  EXPECT_EQ(saves(), 1u);
+  QVRCKDocument::postRemoteNotification("Test.doc");
+  runLoop().advanceBy(98s);
+  EXPECT_EQ(fetches(), 1u);
+  EXPECT_EQ(log().countContaining("<Test.doc>:Push Poll"), 1u);
+  EXPECT_EQ(log().countContaining("<Test.doc>:Posted"), 0u);
+  runLoop().advanceBy(2s);
+  EXPECT_EQ(log().countContaining("<Test.doc>:Posted"), 1u);
+  EXPECT_EQ(serverItems(), Strings{"a"});
+}
+
+TEST_F(QVRCKDocumentTests, AnUploadOfARecordTheServerLostStartsAfreshWithTheSameFields) {
+  auto document = make();
+  runLoop().runPending();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  database->removeRecord("Test.doc");
+  document->setItems({"a", "b"});
+  log().clear();
+  runLoop().advanceBy(10s);
+  EXPECT_EQ(
+      log().countContaining("Posting record <CKRecord recordType=QVRCKDocument recordName=Test.doc "
+                            "recordChangeTag=1 values={checksum="),
+      1u);
+  EXPECT_EQ(log().countContaining("Error Domain=CKErrorDomain Code=11 \"no record Test.doc\""), 2u);
+  EXPECT_FALSE(document->record().recordChangeTag());
+  EXPECT_EQ(document->record().allKeys(), (Strings{"checksum", "contents", "version"}));
+  EXPECT_EQ(*document->record().propertyListForKey("checksum"),
+            QVRPropertyList(std::int64_t{QVRData::crc32(bytesOf(document->contentsURL()))}));
+  EXPECT_TRUE(document->needsToPost());
+  EXPECT_EQ(fetches(), 2u);
+  runLoop().advanceBy(120s);
+  EXPECT_EQ(serverItems(), (Strings{"a", "b"}));
+  EXPECT_EQ(document->record().recordChangeTag(), "2");
+}
+
+// An upload with a stale change tag is refused; the poll that follows merges, and the merged
+// contents go up next.
+TEST_F(QVRCKDocumentTests, AConflictingUploadIsMergedAndUploadedAgain) {
+  auto document = make();
+  runLoop().runPending();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  storeOnServer({"a", "other"});
+  document->addItem("mine", 0);
+  log().clear();
+  runLoop().advanceBy(10s);
+  EXPECT_EQ(log().countContaining("Error Domain=CKErrorDomain Code=14"), 1u);
+  EXPECT_EQ(log().countContaining("<Test.doc>:Merging from network"), 1u);
+  runLoop().advanceBy(10s);
+  EXPECT_EQ(serverItems(), (Strings{"mine", "a", "other"}));
+  EXPECT_EQ(document->items(), serverItems());
+  EXPECT_FALSE(document->needsToPost());
+}
+
+// A failed save keeps the flag and the timer; no upload goes out while the file is older than
+// the contents (it would mark the newer contents as uploaded, and a reload would drop them).
+TEST_F(QVRCKDocumentTests, AFailedSaveIsRetriedEveryTenSecondsAndHoldsTheUpload) {
+  bool readOnly = false;
+  auto storage = QVRCKDocument::Storage::standard();
+  auto open = storage.systemCalls.open;
+  storage.systemCalls.open = [&, open](const char* path, int flags, mode_t mode) {
+    if (!readOnly || std::string_view(path).find("/Test.doc/") == std::string_view::npos) {
+      return open(path, flags, mode);
+    }
+    errno = EROFS;
+    return -1;
+  };
+  auto document = make(storage);
+  runLoop().runPending();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  readOnly = true;
+  log().clear();
+  document->setItems({"a", "b"});
+  runLoop().advanceBy(130s);
+  const std::string failure =
+      "Saving contents to " + document->contentsURL().string() +
+      ": Error Domain=NSPOSIXErrorDomain Code=30 \"Creating a temporary file for " +
+      document->contentsURL().string() + ": Read-only file system\"";
+  // Every 10 seconds, and once more when the post timer tries at 120 seconds.
+  EXPECT_EQ(log().countContaining(failure), 14u);
+  EXPECT_EQ(log().countContaining("<Test.doc>:Posting"), 1u);
+  EXPECT_EQ(saves(), 1u);
+  EXPECT_TRUE(document->needsToSave() && document->needsToPost());
+  readOnly = false;
+  runLoop().advanceBy(10s);
+  EXPECT_EQ(serverItems(), (Strings{"a", "b"}));
+}
+
+TEST_F(QVRCKDocumentTests, AFailedTemporaryCopyIsRetriedByThePostTimer) {
+  auto storage = QVRCKDocument::Storage::standard();
+  write(environment().temporaryDirectory() / "blocker", {});
+  storage.temporaryDirectory = environment().temporaryDirectory() / "blocker";
+  auto document = make(storage);
+  runLoop().runPending();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  const std::string failure = "Creating temporary file from " + document->contentsURL().string();
+  EXPECT_EQ(log().countContaining(failure), 1u);
+  runLoop().advanceBy(119s);
+  EXPECT_EQ(log().countContaining(failure), 1u);
+  runLoop().advanceBy(1s);
+  EXPECT_EQ(log().countContaining(failure), 2u);
+  EXPECT_EQ(saves(), 0u);
+}
+
+// Server files that cannot be taken leave the local contents; one of a newer version turns the
+// cloud off for good.
+TEST_F(QVRCKDocumentTests, AServerFileThatCannotBeTakenLeavesTheLocalContents) {
+  QVRKeyedArchiver noContents;
+  noContents.encodeInteger("version", 1);
+  QVRKeyedArchiver notText;
+  notText.encodeDictionary("contents", [](auto& dictionary) {
+    dictionary.encodeArray("items", [](auto& array) { array.encodeInteger(1); });
+  });
+  struct Case {
+    std::string name;
+    QVRPropertyList::Data bytes;
+    bool assetsMissing;
+    std::string line;
+  };
+  const std::vector<Case> cases = {
+      {"missing.doc", archive({"s"}), true, ".missing: Error Domain=NSPOSIXErrorDomain Code=2"},
+      {"garbage.doc",
+       {'n', 'o'},
+       false,
+       "NSInvalidArchiveOperationException: malformed data: not a property list"},
+      {"not-text.doc", *notText.finishedData().value, false,
+       "NSInvalidArgumentException: an item that is no text"},
+      {"no-contents.doc", *noContents.finishedData().value, false, "<no-contents.doc>:Polled"},
+      {"newer.doc", archive({"s"}, 2), false,
+       "Found document version 2, newest supported version 1"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    log().clear();
+    auto plan = Plan::answer();
+    plan.assetsMissing = testCase.assetsMissing;
+    database->enqueuePlan(Operation::fetchRecord, plan);
+    storeBytesOnServer(testCase.bytes, 1, testCase.name);
+    writeLocal(testCase.name, {"local"}, "0");
+    QVRCKTestDocument document(testCase.name);
+    runLoop().runPending();
+    const bool newer = testCase.name == "newer.doc";
+    EXPECT_EQ(log().countContaining(testCase.line), 1u);
+    EXPECT_EQ(log().countContaining("<" + testCase.name + ">:Polled"), newer ? 0u : 1u);
+    EXPECT_EQ(
+        log().countContaining(testCase.assetsMissing ? "Reading new contents file "
+                                                     : "Decoding new contents file "),
+        testCase.name == "garbage.doc" || testCase.name == "not-text.doc" || testCase.assetsMissing
+            ? 1u
+            : 0u);
+    EXPECT_EQ(document.items(), Strings{"local"});
+    EXPECT_EQ(document.record().recordChangeTag(), "0");
+    EXPECT_EQ(document.isICloudDisabled(), newer);
+    const std::size_t fetchesBefore = fetches();
+    runLoop().advanceBy(600s);
+    EXPECT_EQ(fetches() - fetchesBefore, newer ? 0u : 2u);
+    EXPECT_EQ(saves(), 0u);
+  }
+}
+
+// Unreadable local files are logged and kept aside, never overwritten. Without readable
+// contents the server's are taken; without a readable record the contents count as not
+// uploaded, so that they are merged with the server's rather than replaced.
+TEST_F(QVRCKDocumentTests, UnreadableLocalFilesAreKeptAsideAndTheServerFillsIn) {
+  QVRCKRecord otherRecord("QVRCKDocument", QVRCKRecordID("Other.doc"));
+  const auto otherRecordBytes = *QVRKeyedArchiver::archivedDataWithRootObject(otherRecord).value;
+  struct Case {
+    const char* name;
+    QVRPropertyList::Data contents;
+    QVRPropertyList::Data record;
+    const char* aside;
+    std::string error;
+    Strings items;
+  };
+  const std::vector<Case> cases = {
+      {"garbage contents",
+       {'x'},
+       {},
+       "contents",
+       "NSInvalidArchiveOperationException: malformed data: not a property list",
+       {"server"}},
+      {"garbage record",
+       archive({"local"}),
+       {'x'},
+       "record",
+       "NSInvalidArchiveOperationException: malformed data: not a property list",
+       {"server", "local"}},
+      {"another document's record",
+       archive({"local"}),
+       otherRecordBytes,
+       "record",
+       "NSInvalidArchiveOperationException: the record file holds <CKRecord "
+       "recordType=QVRCKDocument recordName=Other.doc",
+       {"server", "local"}},
+  };
+  storeOnServer({"server"});
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    std::filesystem::remove_all(directory());
+    log().clear();
+    runLoop().setNow(QVRVirtualRunLoop::defaultStart());
+    write(directory() / "contents", testCase.contents);
+    if (!testCase.record.empty()) write(directory() / "record", testCase.record);
+    const auto bad = directory() / testCase.aside;
+    const auto aside = directory() / (std::string(testCase.aside) + ".unreadable-20260101T000000Z");
+    auto document = make();
+    EXPECT_EQ(log().lines().at(0),
+              "Decoding record for QVRCKDocument " + directory().string() + ": " + testCase.error +
+                  (testCase.error.back() == 'c' ? " recordChangeTag=(none) values={}>" : ""));
+    EXPECT_EQ(log().lines().at(1),
+              "Moving unreadable file " + bad.string() + " aside to " + aside.string());
+    EXPECT_EQ(bytesOf(aside),
+              testCase.aside == std::string("contents") ? testCase.contents : testCase.record);
+    EXPECT_FALSE(document->record().recordChangeTag());
+    runLoop().advanceBy(10s);
+    EXPECT_EQ(document->items(), testCase.items);
+    EXPECT_EQ(bytesOf(aside),
+              testCase.aside == std::string("contents") ? testCase.contents : testCase.record);
+  }
+  // A contents file that cannot be read at all is logged and left where it is.
+  std::filesystem::remove_all(directory());
+  std::filesystem::create_directories(directory() / "contents");
+  log().clear();
+  auto document = make();
+  EXPECT_EQ(log().lines().at(0), "Reading file for " + directory().string() +
+                                     ": Error Domain=NSPOSIXErrorDomain Code=21 \"Reading " +
+                                     (directory() / "contents").string() + ": Is a directory\"");
+  EXPECT_FALSE(document->contents());
+}
+
+// A copy of the server's file that fails keeps the server's contents in memory; they are saved
+// again within ten seconds and uploaded, and the record file waits for that save.
+TEST_F(QVRCKDocumentTests, AFailedCopyOfTheServerFileIsSavedAgain) {
+  bool renameFails = false;
+  auto storage = QVRCKDocument::Storage::standard();
+  auto rename = storage.systemCalls.rename;
+  storage.systemCalls.rename = [&, rename](const char* from, const char* to) {
+    if (!renameFails) return rename(from, to);
+    errno = EACCES;
+    return -1;
+  };
+  writeLocal("Test.doc", {"local"}, "old");
+  auto document = make(storage);
+  const std::string tag = storeOnServer({"server"});
+  renameFails = true;
+  runLoop().runPending();
+  EXPECT_EQ(log().countContaining("Copying new contents to " + document->contentsURL().string() +
+                                  ": Error Domain=NSPOSIXErrorDomain Code=13"),
+            1u);
+  EXPECT_EQ(document->items(), Strings{"server"});
+  EXPECT_EQ(document->record().recordChangeTag(), tag);
+  EXPECT_EQ(recordFile()->recordChangeTag(), "old");
+  EXPECT_TRUE(document->needsToSave());
+  renameFails = false;
+  runLoop().advanceBy(10s);
+  EXPECT_EQ(itemsOf(bytesOf(document->contentsURL())), Strings{"server"});
+  EXPECT_EQ(recordFile(), document->record());
+  EXPECT_EQ(serverItems(), Strings{"server"});
+  EXPECT_NE(document->record().recordChangeTag(), tag);
+}
+
+TEST_F(QVRCKDocumentTests, TerminatingSavesAndADroppedDocumentIgnoresLateAnswers) {
+  database->enqueuePlan(Operation::fetchRecord, Plan::answer(0, 50));
+  auto document = make();
+  document->setItems({"a"});
+  runLoop().terminate();
+  EXPECT_EQ(itemsOf(bytesOf(document->contentsURL())), Strings{"a"});
+  database->enqueuePlan(Operation::saveRecord, Plan::answer(0, 50));
+  runLoop().advanceBy(10s);
+  document.reset();
+  log().clear();
+  runLoop().advanceBy(100s);
+  EXPECT_EQ(log().lines(), Strings{});
+  EXPECT_EQ(runLoop().scheduledTimerCount(), 0u);
+  EXPECT_EQ(database->pendingCount(), 0u);
+}
+
+TEST_F(QVRCKDocumentTests, ProgressLinesOnlyWhenLoggingIsEnabled) {
+  setQVRLoggingEnabled(false);
+  database->enqueuePlan(Operation::fetchRecord, Plan::fail(QVRCKErrorServiceUnavailable));
+  auto document = make();
+  document->setItems({"a"});
+  runLoop().advanceBy(10s);
+  EXPECT_EQ(log().lines(),
+            Strings{"Polling record <CKRecord recordType=QVRCKDocument recordName=Test.doc "
+                    "recordChangeTag=(none) values={}>: Error Domain=CKErrorDomain Code=6 "
+                    "\"injected\""});
+}

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cloud/QVRTallixArrayMerger.h"
+#include "support/TallixTest.h"
+
+namespace {
+
+using Action = QVRTallixArrayMergeAction;
+using Range = Action::Range;
+using Strings = std::vector<std::string>;
+constexpr std::uint64_t kNotFound = 0x7FFF'FFFF'FFFF'FFFF;
+
+Action move(Range source, Range target) {
+  return {QVRTallixArrayMergeActionTypeMove, source, target};
+}
+Action modify(Range source, Range target) {
+  return {QVRTallixArrayMergeActionTypeModify, source, target};
+}
+Action insert(Range source, Range target) {
+  return {QVRTallixArrayMergeActionTypeInsert, source, target};
+}
+Action remove(Range source) {
+  return {QVRTallixArrayMergeActionTypeDelete, source, {kNotFound, 0}};
+}
+
+class QVRTallixArrayMergerTests : public TallixTest {};
+
+// Applies the actions in order to a copy of the source; fails on a range outside the lists.
+template <class T>
+std::vector<T> apply(std::vector<T> list, const std::vector<T>& target,
+                     const std::vector<Action>& actions) {
+  for (const Action& action : actions) {
+    const Range s = action.sourceRange();
+    const Range t = action.targetRange();
+    const auto at = [&](std::uint64_t index) {
+      return list.begin() + static_cast<std::ptrdiff_t>(index);
+    };
+    const auto from = [&](std::uint64_t index) {
+      return target.begin() + static_cast<std::ptrdiff_t>(index);
+    };
+    switch (action.type()) {
+      case QVRTallixArrayMergeActionTypeModify:
+        EXPECT_TRUE(s.length == t.length && s.location + s.length <= list.size() &&
+                    t.location + t.length <= target.size());
+        std::copy(from(t.location), from(t.location + t.length), at(s.location));
+        break;
+      case QVRTallixArrayMergeActionTypeInsert:
+        EXPECT_TRUE(s.location <= list.size() && t.location + t.length <= target.size());
+        list.insert(at(s.location), from(t.location), from(t.location + t.length));
+        break;
+      case QVRTallixArrayMergeActionTypeDelete:
+        EXPECT_TRUE(s.location + s.length <= list.size());
+        list.erase(at(s.location), at(s.location + s.length));
+        break;
+      default:
+        break;
+    }
+  }
+  return list;
+}
+
+// The same search written the plain way: every pair of starting points, each run extended as
+// far as it goes; a run replaces the best only when strictly longer.
+void oracle(const std::vector<int>& source, const std::vector<int>& target, Range s, Range t,
+            std::vector<Action>& actions) {
+  std::uint64_t bestLength = 0, bestSource = 0, bestTarget = 0;
+  for (std::uint64_t i = s.location; i < s.location + s.length; ++i) {
+    for (std::uint64_t j = t.location; j < t.location + t.length; ++j) {
+      std::uint64_t length = 0;
+      while (i + length < s.location + s.length && j + length < t.location + t.length &&
+             source[i + length] == target[j + length]) {
+        ++length;
+      }
+      if (length > bestLength) {
+        bestLength = length;
+        bestSource = i;
+        bestTarget = j;
+      }
+    }
+  }
+  if (bestLength == 0) {
+    const std::uint64_t p = std::min(s.length, t.length);
+    if (p > 0) actions.push_back(modify({s.location, p}, {t.location, p}));
+    if (s.length > t.length) actions.push_back(remove({s.location + p, s.length - p}));
+    if (s.length < t.length)
+      actions.push_back(insert({s.location + p, t.length - p}, {t.location + p, t.length - p}));
+    return;
+  }
+  oracle(source, target, {s.location, bestSource - s.location},
+         {t.location, bestTarget - t.location}, actions);
+  actions.push_back(move({bestSource, bestLength}, {bestTarget, bestLength}));
+  oracle(source, target, {bestSource + bestLength, s.location + s.length - bestSource - bestLength},
+         {bestTarget + bestLength, t.location + t.length - bestTarget - bestLength}, actions);
+}
+
+}  // namespace
+
+TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
+  struct Case {
+    const char* name;
+    Strings source;
+    Strings target;
+    std::vector<Action> actions;
+  };
+  const std::vector<Case> cases = {
+      {"two empty lists", {}, {}, {}},
+      {"one changed element",
+       {"a", "b", "d"},
+       {"a", "x", "d"},
+       {move({2, 1}, {2, 1}), modify({1, 1}, {1, 1}), move({0, 1}, {0, 1})}},
+      {"equal runs: the first one wins",
+       {"a", "b", "d", "a", "b"},
+       {"a", "b", "x", "a", "b"},
+       {move({3, 2}, {3, 2}), modify({2, 1}, {2, 1}), move({0, 2}, {0, 2})}},
+      {"the earlier of two runs in the target",
+       {"x", "a", "b"},
+       {"a", "b", "a", "b"},
+       {insert({3, 2}, {2, 2}), move({1, 2}, {0, 2}), remove({0, 1})}},
+      {"into an empty list", {}, {"a", "b", "c"}, {insert({0, 3}, {0, 3})}},
+      {"down to an empty list", {"a", "b", "c"}, {}, {remove({0, 3})}},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.name);
+    const auto actions =
+        QVRTallixArrayMerger<std::string>::mergeActionsFromSource(testCase.source, testCase.target);
+    ASSERT_TRUE(actions);
+    EXPECT_EQ(*actions, testCase.actions);
+    EXPECT_EQ(apply(testCase.source, testCase.target, *actions), testCase.target);
+  }
+  EXPECT_EQ(QVRTallixArrayMerger<std::string>::mergeActionsFromSource(nullptr, nullptr),
+            std::vector<Action>{});
+  EXPECT_EQ(log().lines(), Strings{});
+}
+
+TEST_F(QVRTallixArrayMergerTests, DistinctButEqualObjectsAreShared) {
+  using Element = std::shared_ptr<const std::string>;
+  const auto equal = [](const Element& a, const Element& b) { return *a == *b; };
+  const std::vector<Element> source{std::make_shared<const std::string>("a"),
+                                    std::make_shared<const std::string>("b")};
+  const std::vector<Element> target{std::make_shared<const std::string>("a"),
+                                    std::make_shared<const std::string>("b")};
+  using ByValue = QVRTallixArrayMerger<Element, decltype(equal)>;
+  EXPECT_EQ(ByValue::mergeActionsFromSource(source, target, equal),
+            std::vector<Action>{move({0, 2}, {0, 2})});
+  // By pointer alone only the same list shares.
+  EXPECT_EQ(QVRTallixArrayMerger<Element>::mergeActionsFromSource(source, target),
+            std::vector<Action>{modify({0, 2}, {0, 2})});
+  EXPECT_EQ(QVRTallixArrayMerger<Element>::mergeActionsFromSource(source, source),
+            std::vector<Action>{move({0, 2}, {0, 2})});
+}
+
+TEST_F(QVRTallixArrayMergerTests, AComparisonThatRaisesGivesNoListAndIsLogged) {
+  const auto raises = [](const std::string& a, const std::string& b) {
+    if (a == "!" || b == "!")
+      throw QVRException("NSInternalInconsistencyException", "cannot compare");
+    return a == b;
+  };
+  const Strings source{"a", "!"};
+  const Strings target{"c"};
+  using Raising = QVRTallixArrayMerger<std::string, decltype(raises)>;
+  EXPECT_FALSE(Raising::mergeActionsFromSource(source, target, raises));
+  EXPECT_EQ(
+      log().lines(),
+      Strings{"Failed to merge (a, !) with (c): NSInternalInconsistencyException: cannot compare"});
+}
+
+TEST_F(QVRTallixArrayMergerTests, ActionTextsAndIndexSets) {
+  struct Case {
+    Action action;
+    std::string text;
+    std::uint64_t sourceCount;
+    std::uint64_t targetCount;
+  };
+  const std::vector<Case> cases = {
+      {move({2, 1}, {5, 1}), "Move (ignore) from {2, 1} to 5", 1, 1},
+      {modify({1, 2}, {5, 2}), "Modify from {5, 2} to {1, 2}", 2, 2},
+      {insert({3, 2}, {2, 2}), "Insert from {2, 2} at 3", 2, 2},
+      {remove({0, 4}), "Delete at {0, 4}", 4, 0},
+      {{7, {1, 1}, {1, 1}}, "", 1, 1},
+      {insert({kNotFound - 1, 5}, {18446744073709551615u, 3}),
+       "Insert from {18446744073709551615, 3} at 9223372036854775806", 1, 0},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.text);
+    EXPECT_EQ(testCase.action.description(), testCase.text);
+    EXPECT_EQ(testCase.action.sourceIndexSet().count(), testCase.sourceCount);
+    EXPECT_EQ(testCase.action.targetIndexSet().count(), testCase.targetCount);
+  }
+  const auto indexes = insert({2, 3}, {0, 3}).sourceIndexSet();
+  EXPECT_FALSE(indexes.containsIndex(1) || indexes.containsIndex(5));
+  EXPECT_TRUE(indexes.containsIndex(2) && indexes.containsIndex(4));
+  EXPECT_EQ(indexes.firstIndex(), 2u);
+  EXPECT_EQ(indexes.lastIndex(), 4u);
+  EXPECT_FALSE(remove({0, 1}).targetIndexSet().firstIndex());
+}
+
+// For random lists over small alphabets (many shared runs and ties), the actions turn the
+// source into the target and are exactly those of the plain search.
+TEST_F(QVRTallixArrayMergerTests, ActionsTurnTheSourceIntoTheTargetAndMatchThePlainSearch) {
+  const char* replay = std::getenv("TALLIX_TEST_SEED");
+  const std::uint64_t seed = replay && *replay ? std::strtoull(replay, nullptr, 10) : 20260101;
+  std::mt19937_64 random(seed);
+  for (int iteration = 0; iteration < 100000; ++iteration) {
+    const int alphabet = std::uniform_int_distribution<int>(1, 5)(random);
+    const auto list = [&] {
+      std::vector<int> elements(std::uniform_int_distribution<std::size_t>(0, 10)(random));
+      for (int& element : elements)
+        element = std::uniform_int_distribution<int>(0, alphabet - 1)(random);
+      return elements;
+    };
+    const auto source = list();
+    const auto target = list();
+    const auto actions = QVRTallixArrayMerger<int>::mergeActionsFromSource(source, target);
+    std::vector<Action> expected;
+    oracle(source, target, {0, source.size()}, {0, target.size()}, expected);
+    std::reverse(expected.begin(), expected.end());
+    ASSERT_TRUE(actions);
+    ASSERT_EQ(*actions, expected) << "seed " << seed << ", iteration " << iteration;
+    ASSERT_EQ(apply(source, target, *actions), target)
+        << "seed " << seed << ", iteration " << iteration;
+  }
+}
