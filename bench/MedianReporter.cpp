@@ -19,15 +19,18 @@ std::string formatted(double nanoseconds) {
   return text;
 }
 
+// The processor time of the thread: on a shared machine, time spent waiting for a core is not the
+// operation's.
 double nanosecondsPerCall(const benchmark::BenchmarkReporter::Run& run) {
-  return run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+  return run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
 }
 
 }  // namespace
 
 bool MedianReporter::ReportContext(const Context& context) {
-  std::printf("%d CPUs at %.0f MHz; median of the repetitions, time of one call\n",
-              context.cpu_info.num_cpus, context.cpu_info.cycles_per_second / 1e6);
+  std::printf(
+      "%d CPUs at %.0f MHz; median over the repetitions of the processor time of one call\n",
+      context.cpu_info.num_cpus, context.cpu_info.cycles_per_second / 1e6);
   return true;
 }
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <type_traits>
 
 #include "numbers/QVRPowersOfTen.h"
 #include "numbers/QVRUInt128.h"
@@ -91,23 +90,25 @@ class QVRNormalizedDivisor {
     return (QVRUInt128(high) << 64) | low;
   }
 
-  // floor((2^128 − 1) ÷ d) − 2^64 for a limb d whose top bit is set: (~d:~0) ÷ d, whose high
-  // part ~d lies below d, so that the quotient fits one limb.
+  // floor((2^128 − 1) ÷ d) − 2^64 for a limb d whose top bit is set, without a division: an
+  // 11-bit estimate from a table, refined by Newton steps to the exact value (Möller and Granlund's
+  // algorithm 3).
   static constexpr std::uint64_t reciprocalOfLimb(std::uint64_t d) {
-#if defined(__x86_64__)
-    if (!std::is_constant_evaluated()) {
-      // One hardware division rather than the library's general 128-bit one.
-      std::uint64_t quotient;
-      std::uint64_t remainder;
-      __asm__("divq %[d]"
-              : "=a"(quotient), "=d"(remainder)
-              : "a"(~std::uint64_t(0)), "d"(~d), [d] "r"(d)
-              : "cc");
-      return quotient;
-    }
-#endif
-    return low64(join(~d, ~std::uint64_t(0)) / d);
+    const std::uint64_t d0 = d & 1;
+    const std::uint64_t d9 = d >> 55;
+    const std::uint64_t d40 = (d >> 24) + 1;
+    const std::uint64_t d63 = (d >> 1) + d0;  // ⌈d ÷ 2⌉
+    const std::uint64_t v0 = reciprocalEstimates()[d9 - 256];
+    const std::uint64_t v1 = (v0 << 11) - ((v0 * v0 * d40) >> 40) - 1;
+    const std::uint64_t v2 = (v1 << 13) + ((v1 * ((std::uint64_t(1) << 60) - v1 * d40)) >> 47);
+    // 2^96 − v2 × d63 + ⌊v2 ÷ 2⌋ × d0 lies below 2^64: computed modulo 2^64.
+    const std::uint64_t e = ((v2 >> 1) & (0 - d0)) - v2 * d63;
+    const std::uint64_t v3 = (v2 << 31) + static_cast<std::uint64_t>((QVRUInt128(v2) * e) >> 65);
+    // v3 − ⌊(v3 + 2^64 + 1) × d ÷ 2^64⌋, modulo 2^64.
+    return v3 - static_cast<std::uint64_t>((QVRUInt128(v3) * d + d) >> 64) - d;
   }
+  // ⌊(2^19 − 3 × 2^8) ÷ d9⌋ for the top nine bits d9 of a limb, from 256 to 511.
+  static constexpr const std::array<std::uint16_t, 256>& reciprocalEstimates();
 
   // floor((2^192 − 1) ÷ (d1:d0)) − 2^64 for d1's top bit set.
   static constexpr std::uint64_t reciprocalOfTwoLimbs(std::uint64_t d1, std::uint64_t d0) {
@@ -135,6 +136,22 @@ class QVRNormalizedDivisor {
   std::uint64_t _d0 = 0;
   std::uint64_t _reciprocal = 0;
 };
+
+namespace tallix::detail {
+
+inline constexpr std::array<std::uint16_t, 256> reciprocalEstimates = [] {
+  std::array<std::uint16_t, 256> table{};
+  for (unsigned d9 = 256; d9 < 512; ++d9) {
+    table[d9 - 256] = static_cast<std::uint16_t>(((1u << 19) - 3 * (1u << 8)) / d9);
+  }
+  return table;
+}();
+
+}  // namespace tallix::detail
+
+constexpr const std::array<std::uint16_t, 256>& QVRNormalizedDivisor::reciprocalEstimates() {
+  return tallix::detail::reciprocalEstimates;
+}
 
 namespace tallix::detail {
 

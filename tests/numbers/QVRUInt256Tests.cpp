@@ -138,6 +138,23 @@ TEST(QVRNormalizedDivisor, ReciprocalsAreExact) {
   }
 }
 
+// The one-limb reciprocal comes from a table estimate and Newton steps: checked against the
+// 128-bit division for every table entry's ends and many limbs between.
+TEST(QVRNormalizedDivisor, OneLimbReciprocalsMatchTheDivision) {
+  std::vector<std::uint64_t> limbs = {1ull << 63, ~0ull, ~0ull - 1, (1ull << 63) + 1};
+  for (std::uint64_t top = 256; top < 512; ++top) {
+    limbs.push_back(top << 55);
+    limbs.push_back((top << 55) + 1);
+    limbs.push_back((top << 55) + ((1ull << 55) - 1));
+  }
+  SeededRandom random(SeededRandom::testSeed(0x11B5));
+  for (int i = 0; i < 200'000; ++i) limbs.push_back(random.next() | (1ull << 63));
+  for (std::uint64_t d : limbs) {
+    const auto expected = static_cast<std::uint64_t>(QVRUInt128Max / d - (QVRUInt128(1) << 64));
+    ASSERT_EQ(QVRNormalizedDivisor::of(d).reciprocal(), expected) << d;
+  }
+}
+
 TEST(QVRUInt256, DigitCountsAndPowersOfTenAtEveryBoundary) {
   EXPECT_EQ(QVRUInt256().decimalDigitCount(), 0);
   EXPECT_EQ(QVRPowersOfTen::digitCount(0), 0);
