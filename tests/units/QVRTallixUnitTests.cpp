@@ -373,3 +373,45 @@ TEST_F(QVRTallixUnitTests, AnArchivedCategoryKeepsItsUnitsAndDefaultNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(QVRTallixUnitFormatting, AmountsPrintInTheStandardStyleFollowedByTheSymbol) {
+  const struct {
+    const char* locale;
+    const char* value;  // "NaN" and "none" too
+    std::uint64_t digits;
+    const char* symbol;
+    const char* expected;
+  } cases[] = {
+      {"en_US", "2", 15, "", "2 "},
+      {"de_DE", "2.5", 15, "", "2,5 "},
+      {"en_US", "0.333333333333333333333", 3, "m", "0.333 m"},
+      {"en_US", "0.333333333333333333333", 15, "m", "0.333333333333333 m"},
+      {"en_US", "1234567.891", 15, "km", "1,234,567.891 km"},
+      {"de_DE", "1234567.891", 15, "km", "1.234.567,891 km"},
+      {"en_US", "1e15", 15, "B", "1e15 B"},
+      {"en_US", "0.000000001", 15, "m", "1e-9 m"},
+      {"en_US", "NaN", 15, "m", "Error m"},
+      {"de_DE", "NaN", 15, "m", "Fehler m"},
+      {"en_US", "none", 15, "m", "0 m"},
+      {"en_US", "-0.5", 1, "°C", "-0.5 °C"},
+  };
+  for (const auto& item : cases) {
+    SCOPED_TRACE(std::string(item.locale) + " " + item.value);
+    auto environment = QVREnvironment::makeForTesting(item.locale);
+    QVREnvironment::Installation installation(*environment);
+    const auto category = makeCategory(categoryEntry("Plain", {plainUnit("unit")}));
+    QVRTallixUnit& plain = unit(*category, "unit");
+    plain.setSymbol(item.symbol);
+    const QVRTallixNumber value = std::string_view(item.value) == "none"  ? QVRTallixNumber()
+                                  : std::string_view(item.value) == "NaN" ? QVRTallixNumber::nan()
+                                                                          : number(item.value);
+    EXPECT_EQ(plain.formatedStringForNumber(value, item.digits), item.expected);
+    if (item.digits == 15) {
+      EXPECT_EQ(plain.formatedStringForNumber(value), item.expected);
+    }
+  }
+}
+
+}  // namespace
