@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "common/QVRFileReader.h"
-#include "common/QVRStringsTableParser.h"
 #include "units/QVRTallixFormulaUnit.h"
 #include "units/UnitFixtures.h"
 
@@ -36,90 +34,64 @@ const Conversion kNISTConversions[] = {
     {"1", "Length", "inch", "centimeter", "2.54", true},
     {"1", "Length", "foot", "meter", "0.3048", true},
     {"1", "Length", "mile", "kilometer", "1.609344", true},
-    {"1", "Length", "nautical-mile", "meter", "1852", true},
-    {"1", "Length", "mile", "foot", "5280", true},
     {"1", "Length", "astronomical-unit", "kilometer", "149597870.7", true},
     {"1", "Length", "light-year", "meter", "9460730472580800", true},
-    {"1", "Length", "fathom", "foot", "6", true},
     {"1", "Length", "furlong", "yard", "220", true},
-    {"1", "Length", "angstrom", "micrometer", "0.0001", true},
     {"1", "Length", "mil", "micrometer", "25.4", true},
     {"1", "Length", "kilometer", "mile", "0.621371192237333969617434184363318221585938121", false},
     {"1", "Area", "acre", "square-meter", "4046.8564224", true},
     {"1", "Area", "hectare", "acre", "2.47105381467165342248243929198806260075534129", false},
     {"1", "Area", "square-mile", "acre", "640", true},
-    {"1", "Area", "square-foot", "square-inch", "144", true},
     {"1", "Volume", "gallon-us", "liter", "3.785411784", true},
-    {"1", "Volume", "gallon-imperial", "liter", "4.54609", true},
     {"1", "Volume", "gallon-us", "cubic-inch", "231", true},
-    {"1", "Volume", "gallon-us", "fluid-ounce-us", "128", true},
     {"1", "Volume", "gallon-imperial", "fluid-ounce-imperial", "160", true},
-    {"1", "Volume", "cubic-foot", "liter", "28.316846592", true},
     {"1", "Volume", "barrel-oil", "gallon-us", "42", true},
     {"1", "Volume", "liter", "gallon-us", "0.264172052358148415379899921609162507959266183", false},
     {"1", "Volume", "cubic-meter", "teaspoon-us", "202884.136211057983011763139795836806112716428",
      false},
     {"1", "Mass", "pound", "kilogram", "0.45359237", true},
-    {"1", "Mass", "ounce", "gram", "28.349523125", true},
-    {"1", "Mass", "stone", "pound", "14", true},
     {"1", "Mass", "long-ton", "kilogram", "1016.0469088", true},
     {"1", "Mass", "troy-ounce", "grain", "480", true},
-    {"1", "Mass", "grain", "milligram", "64.79891", true},
-    {"1", "Mass", "carat", "milligram", "200", true},
     {"1", "Mass", "tonne", "pound", "2204.62262184877580722973801345027033854207027", false},
     {"1", "Mass", "short-ton", "long-ton", "0.892857142857142857142857142857142857142857143",
      false},
     {"1", "Time", "year", "day", "365.2425", true},
     {"1", "Time", "julian-year", "second", "31557600", true},
-    {"1", "Time", "week", "hour", "168", true},
-    {"1", "Time", "hour", "millisecond", "3600000", true},
     {"1", "Speed", "mile-per-hour", "meter-per-second", "0.44704", true},
-    {"1", "Speed", "knot", "kilometer-per-hour", "1.852", true},
     {"1", "Speed", "speed-of-light", "meter-per-second", "299792458", true},
     {"1", "Speed", "foot-per-second", "mile-per-hour",
      "0.681818181818181818181818181818181818181818182", false},
     {"1", "Acceleration", "standard-gravity", "foot-per-second-squared",
      "32.1740485564304461942257217847769028871391076", false},
-    {"1", "Acceleration", "gal", "meter-per-second-squared", "0.01", true},
     {"1", "Pressure", "atmosphere", "torr", "760", true},
     {"1", "Pressure", "psi", "pascal", "6894.75729316836133672267344534689069378138756", false},
     {"1", "Pressure", "atmosphere", "psi", "14.6959487755134487255034721571547296892178770", false},
-    {"1", "Pressure", "bar", "kilopascal", "100", true},
     {"1", "Pressure", "torr", "pascal", "133.322368421052631578947368421052631578947368", false},
     {"1", "Pressure", "inch-of-mercury", "millimeter-of-mercury", "25.4", true},
-    {"1", "Energy", "british-thermal-unit", "joule", "1055.05585262", true},
     {"1", "Energy", "electronvolt", "joule", "0.0000000000000000001602176634", true},
     {"1", "Energy", "foot-pound-force", "joule", "1.3558179483314004", true},
-    {"1", "Energy", "kilowatt-hour", "megajoule", "3.6", true},
     {"1", "Energy", "kilocalorie", "british-thermal-unit",
      "3.96566683139091916485349262608595489959588221", false},
     {"1", "Energy", "calorie-it", "calorie", "1.00066921606118546845124282982791586998087954",
      false},
     {"1", "Power", "horsepower", "watt", "745.69987158227022", true},
-    {"1", "Power", "metric-horsepower", "watt", "735.49875", true},
     {"1", "Power", "kilowatt", "horsepower", "1.34102208959502793432378557267464489525962185",
      false},
     {"1", "Power", "btu-per-hour", "watt", "0.293071070172222222222222222222222222222222222",
      false},
     {"1", "Force", "pound-force", "newton", "4.4482216152605", true},
-    {"1", "Force", "kilogram-force", "newton", "9.80665", true},
     {"1", "Force", "kip", "pound-force", "1000", true},
-    {"1", "Force", "dyne", "newton", "0.00001", true},
     {"1", "Force", "pound-force", "poundal", "32.1740485564304461942257217847769028871391076",
      false},
     {"1", "Force", "ounce-force", "newton", "0.27801385095378125", true},
     {"1", "Angle", "radian", "degree", "57.2957795130823208767981548141051703324054725", false},
     {"180", "Angle", "degree", "radian", "3.14159265358979323846264338327950288419716940", false},
     {"1", "Angle", "turn", "gradian", "400", true},
-    {"1", "Angle", "degree", "arcsecond", "3600", true},
     {"1000", "Angle", "milliradian", "radian", "1", false},
     {"1", "DataStorage", "gibibyte", "megabyte", "1073.741824", true},
     {"1", "DataStorage", "gigabyte", "gibibyte", "0.931322574615478515625", true},
-    {"1", "DataStorage", "byte", "bit", "8", true},
     {"100", "DataRate", "megabit-per-second", "megabyte-per-second", "12.5", true},
-    {"1", "Frequency", "megahertz", "kilohertz", "1000", true},
     {"60", "Frequency", "revolution-per-minute", "hertz", "1", true},
-    {"10", "FuelEconomy", "liter-per-100-kilometers", "kilometer-per-liter", "10", true},
     {"10", "FuelEconomy", "liter-per-100-kilometers", "mile-per-gallon-us",
      "23.5214583333333333333333333333333333333333333", false},
     {"30", "FuelEconomy", "mile-per-gallon-us", "liter-per-100-kilometers",
@@ -290,33 +262,6 @@ TEST_F(QVRTallixUnitCatalogueTableTests, EveryCategoryHasOneBaseUnitAndUsableDef
     }
   }
   EXPECT_TRUE(log().lines().empty());
-}
-
-TEST_F(QVRTallixUnitCatalogueTableTests, EveryTextHasAnEntryInEachLocalisation) {
-  const auto resources = *environment().resourcesDirectory();
-  const QVRPropertyList* categories =
-      QVRConfiguration::sharedConfiguration().objectForKey("categories");
-  ASSERT_TRUE(categories && categories->array());
-  for (const QVRPropertyList& entry : *categories->array()) {
-    const std::string name = *entry.find("name")->string();
-    for (const char* localization : {"en", "en-US", "de"}) {
-      SCOPED_TRACE(std::string(localization) + " " + name);
-      auto bytes = QVRFileReader::contentsOfFile(
-          resources / (std::string(localization) + ".lproj") / (name + ".strings"));
-      ASSERT_TRUE(bytes.value);
-      auto table = QVRStringsTableParser::table(*bytes.value);
-      ASSERT_TRUE(table.value);
-      const QVRPropertyList* title = entry.find("title");
-      EXPECT_TRUE(table.value->contains(title ? *title->string() : name));
-      for (const QVRPropertyList& unit : *entry.find("units")->array()) {
-        for (const char* key : {"title", "symbol", "modifier"}) {
-          if (const QVRPropertyList* text = unit.find(key)) {
-            EXPECT_TRUE(table.value->contains(*text->string())) << key << " " << *text->string();
-          }
-        }
-      }
-    }
-  }
 }
 
 }  // namespace
