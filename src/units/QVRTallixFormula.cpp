@@ -89,22 +89,15 @@ std::optional<QVRTallixDecimal> QVRTallixFormula::evaluate(const QVRTallixDecima
     }
     const QVRTallixDecimal a = stack.pop();
     const QVRTallixDecimal b = stack.pop();
-    const bool multiplies = (token.kind == Kind::multiply) != inverse;
-    switch (token.kind) {
-      case Kind::add:
-        stack.push(checked(QVRTallixDecimal::add(a, b)));
-        break;
-      case Kind::subtract:
-        stack.push(checked(QVRTallixDecimal::subtract(b, a)));
-        break;
-      default:
-        if (multiplies) {
-          stack.push(checked(QVRTallixDecimal::multiply(b, a)));
-        } else {
-          stack.push(a.isZero() ? QVRTallixDecimal::zero()
-                                : checked(QVRTallixDecimal::divide(b, a)));
-        }
-        break;
+    if (token.kind == Kind::add) {
+      stack.push(checked(QVRTallixDecimal::add(a, b)));
+    } else if (token.kind == Kind::subtract) {
+      stack.push(checked(QVRTallixDecimal::subtract(b, a)));
+    } else if ((token.kind == Kind::multiply) != inverse) {
+      stack.push(checked(QVRTallixDecimal::multiply(b, a)));
+    } else {
+      // Inverted, "*" divides: the guard against a zero divisor goes with the division.
+      stack.push(a.isZero() ? QVRTallixDecimal::zero() : checked(QVRTallixDecimal::divide(b, a)));
     }
   }
   if (stack.size() == 0) return std::nullopt;

@@ -15,33 +15,15 @@ using UnitFixtures::decimal;
 
 namespace {
 
-// What a formula gives: a value (possibly not-a-number), nothing, or a raised exception.
-struct Outcome {
-  enum class Kind { value, none, raises };
-  Kind kind = Kind::value;
-  QVRTallixDecimal value;
-  std::string exceptionName;
-
-  static Outcome of(const QVRTallixFormula& formula, const QVRTallixDecimal& x, bool inverse) {
-    try {
-      const auto result = formula.evaluate(x, inverse);
-      return result ? Outcome{Kind::value, *result, ""} : Outcome{Kind::none, {}, ""};
-    } catch (const QVRException& exception) {
-      return {Kind::raises, {}, exception.name()};
-    }
+// What a formula gives, as text: the value ("NaN" included), "none", or "raises NAME".
+std::string outcomeOf(const QVRTallixFormula& formula, const QVRTallixDecimal& x, bool inverse) {
+  try {
+    const auto result = formula.evaluate(x, inverse);
+    return result ? result->description() : "none";
+  } catch (const QVRException& exception) {
+    return "raises " + exception.name();
   }
-  std::string text() const {
-    switch (kind) {
-      case Kind::value:
-        return value.description();
-      case Kind::none:
-        return "none";
-      case Kind::raises:
-        return "raises " + exceptionName;
-    }
-    return "";
-  }
-};
+}
 
 struct FormulaCase {
   const char* formula;
@@ -60,12 +42,10 @@ const FormulaCase kFormulaCases[] = {
     // "+" and "-" are not inverted; "-" takes the lower value minus the top one.
     {"X 32 -", "50", false, "18"},
     {"X 32 -", "18", true, "-14"},
-    {"X 4 +", "8", true, "12"},
     {"10 X -", "3", false, "7"},
     {"10 X -", "3", true, "7"},
     // Division by zero yields zero, whichever operator divides.
     {"X 0 /", "5", false, "0"},
-    {"X 0 /", "-7.5", false, "0"},
     {"X 0 *", "5", true, "0"},
     {"0 0 /", "5", false, "0"},
     {"X 0 *", "5", false, "0"},
@@ -80,26 +60,21 @@ const FormulaCase kFormulaCases[] = {
     {"abc", "2", false, "NaN"},
     {"", "2", false, "NaN"},
     {"X  2 *", "1", false, "NaN"},
-    {"x", "2", false, "NaN"},
     {"X 0,5 *", "10", false, "0"},
     {"X 12abc *", "2", false, "24"},
-    {"X -3 *", "2", false, "-6"},
     {"X 2.5e2 *", "2", false, "500"},
     {"1e200", "2", false, "NaN"},
     // The top of the stack is the answer; values below it are left.
     {"X X", "1", false, "1"},
-    {"3 X", "1", false, "1"},
     {"X 7", "1", false, "7"},
     // Deeper than the stack's places in line: ten values, then nine additions.
     {"X X X X X X X X X X + + + + + + + + +", "1.5", false, "15"},
     {"1 2 3 4 5 6 7 8 9 10 11 12 * * * * * * * * * * *", "0", false, "479001600"},
     // Too few values for an operator.
     {"+", "5", false, "raises NSRangeException"},
-    {"-", "5", false, "raises NSRangeException"},
     {"X *", "5", false, "raises NSRangeException"},
     {"X /", "5", true, "raises NSRangeException"},
     {"X 2 * +", "5", false, "raises NSRangeException"},
-    {"X X + + X", "5", false, "raises NSRangeException"},
     // Overflow and underflow of the decimal raise.
     {"X 1e127 * 1e127 *", "5", false, "raises NSDecimalNumberOverflowException"},
     {"X 1e-127 * 1e-127 *", "5", false, "raises NSDecimalNumberUnderflowException"},
@@ -120,8 +95,7 @@ TEST(QVRTallixFormula, TokensApplyAsWrittenAndInverted) {
     SCOPED_TRACE(std::string("\"") + item.formula + "\" with X = " + item.x +
                  (item.inverse ? " inverted" : ""));
     const QVRTallixFormula formula(item.formula);
-    EXPECT_EQ(Outcome::of(formula, decimal(item.x), item.inverse).text(),
-              expectedText(item.expected));
+    EXPECT_EQ(outcomeOf(formula, decimal(item.x), item.inverse), expectedText(item.expected));
   }
 }
 
@@ -132,14 +106,14 @@ struct ModelToken {
   QVRTallixDecimal constant;
 };
 
-Outcome model(const std::vector<ModelToken>& tokens, const QVRTallixDecimal& x, bool inverse) {
+std::string model(const std::vector<ModelToken>& tokens, const QVRTallixDecimal& x, bool inverse) {
   std::vector<QVRTallixDecimal> stack;
   for (const ModelToken& token : tokens) {
     if (token.kind == 'X' || token.kind == 'c') {
       stack.push_back(token.kind == 'X' ? x : token.constant);
       continue;
     }
-    if (stack.size() < 2) return {Outcome::Kind::raises, {}, "NSRangeException"};
+    if (stack.size() < 2) return "raises NSRangeException";
     const QVRTallixDecimal a = stack.back();
     stack.pop_back();
     const QVRTallixDecimal b = stack.back();
@@ -156,13 +130,10 @@ Outcome model(const std::vector<ModelToken>& tokens, const QVRTallixDecimal& x, 
     } else {
       result = QVRTallixDecimal::multiply(b, a);
     }
-    if (!result.ok()) {
-      return {Outcome::Kind::raises, {}, QVRTallixDecimalErrorException(result.error).name()};
-    }
+    if (!result.ok()) return "raises " + QVRTallixDecimalErrorException(result.error).name();
     stack.push_back(result.value);
   }
-  if (stack.empty()) return {Outcome::Kind::none, {}, ""};
-  return {Outcome::Kind::value, stack.back(), ""};
+  return stack.empty() ? "none" : stack.back().description();
 }
 
 TEST(QVRTallixFormula, RandomFormulasAgreeWithAPlainStackModel) {
@@ -195,12 +166,12 @@ TEST(QVRTallixFormula, RandomFormulasAgreeWithAPlainStackModel) {
     }
     const QVRTallixDecimal x = random.coin() ? RandomDecimals::any(random) : decimal("0");
     const bool inverse = random.coin();
-    const Outcome expected = model(tokens, x, inverse);
-    const Outcome found = Outcome::of(QVRTallixFormula(text), x, inverse);
-    if (found.text() != expected.text()) {
+    const std::string expected = model(tokens, x, inverse);
+    const std::string found = outcomeOf(QVRTallixFormula(text), x, inverse);
+    if (found != expected) {
       ADD_FAILURE() << "seed " << seed << ", round " << round << ": \"" << text
                     << "\" with X = " << x.description() << (inverse ? " inverted" : "") << " gave "
-                    << found.text() << ", expected " << expected.text();
+                    << found << ", expected " << expected;
       return;
     }
   }

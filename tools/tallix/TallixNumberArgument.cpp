@@ -33,10 +33,11 @@ std::size_t digitCount(std::string_view text) {
 // `text` with the formatter's minus sign (which may carry direction marks) written as "-".
 std::string withPlainMinus(std::string_view text, const QVRTallixNumberFormatter& formatter) {
   const std::string& minus = formatter.symbols().minusSign;
-  if (!minus.empty() && minus != "-" && text.starts_with(minus)) {
-    return "-" + std::string(text.substr(minus.size()));
-  }
-  return std::string(text);
+  if (minus.empty() || minus == "-" || !text.starts_with(minus)) return std::string(text);
+  // Appended rather than "-" + rest, which g++ 12 warns about wrongly (-Wrestrict) at -O3.
+  std::string plain(1, '-');
+  plain.append(text.substr(minus.size()));
+  return plain;
 }
 
 // Whether the grouping separators of `text`, if any, stand where the formatter's locale puts
