@@ -94,7 +94,14 @@ std::optional<std::string> QVRPastedNumberText::trimmedText(
     if (!isCurrencyPrefix(c)) break;
     c = U_SENTINEL;
   }
-  if (isMinus(c) && !firstMinus(text, before)) return "-" + std::string(body);
+  if (isMinus(c) && !firstMinus(text, before)) {
+    // Appended, not "-" + body: g++ 12 warns falsely about the insert that operator+ makes.
+    std::string negative;
+    negative.reserve(body.size() + 1);
+    negative.push_back('-');
+    negative.append(body);
+    return negative;
+  }
   // Otherwise the plain trimming: from the first minus sign or digit.
   if (const auto minus = firstMinus(text, start))
     return std::string(text.substr(*minus, end - *minus));

@@ -29,44 +29,19 @@ std::string symbol(const icu::DecimalFormatSymbols& symbols,
   return text.empty() ? fallback : text;
 }
 
-// One run of a pattern's affix: literal text, or the place of the currency symbol.
-struct AffixPart {
-  std::string text;
-  bool isSymbol = false;
-};
-
 bool isNumberCharacter(char16_t c) {
   return c == u'#' || c == u',' || c == u'.' || c == u'@' || (c >= u'0' && c <= u'9');
 }
 
-// The affix text of pattern[begin, end): quotes give literal text, "¤" stands for the symbol
-// ("¤¤" for the ISO code), "-" for the minus sign and "%" for the percent sign.
+// The affix text of pattern[begin, end): "¤" (or a run of them) stands for the symbol, "-" for
+// the minus sign and "%" for the percent sign. ICU's currency patterns quote nothing.
 QVRTallixLocaleSymbols::Affix affixOf(const icu::UnicodeString& pattern, int32_t begin, int32_t end,
                                       const QVRTallixLocaleSymbols& symbols) {
   QVRTallixLocaleSymbols::Affix affix;
-  bool quoted = false;
   for (int32_t i = begin; i < end; ++i) {
     const char16_t c = pattern.charAt(i);
-    if (c == u'\'') {
-      if (i + 1 < end && pattern.charAt(i + 1) == u'\'') {
-        affix.text += '\'';
-        ++i;
-      } else {
-        quoted = !quoted;
-      }
-    } else if (quoted) {
-      affix.text += utf8(icu::UnicodeString(c));
-    } else if (c == u'\u00A4') {
-      int32_t run = 1;
-      while (i + 1 < end && pattern.charAt(i + 1) == u'\u00A4') {
-        ++run;
-        ++i;
-      }
-      if (run == 2 && !symbols.currencyCode.empty()) {
-        affix.text += symbols.currencyCode;
-      } else if (!affix.hasSymbol()) {
-        affix.symbolPosition = affix.text.size();
-      }
+    if (c == u'\u00A4') {
+      if (!affix.hasSymbol()) affix.symbolPosition = affix.text.size();
     } else if (c == u'-') {
       affix.text += symbols.minusSign;
     } else if (c == u'%') {
@@ -83,12 +58,8 @@ std::pair<QVRTallixLocaleSymbols::Affix, QVRTallixLocaleSymbols::Affix> affixesO
     const icu::UnicodeString& pattern, const QVRTallixLocaleSymbols& symbols) {
   int32_t first = -1;
   int32_t last = -1;
-  bool quoted = false;
   for (int32_t i = 0; i < pattern.length(); ++i) {
-    const char16_t c = pattern.charAt(i);
-    if (c == u'\'') {
-      quoted = !quoted;
-    } else if (!quoted && isNumberCharacter(c)) {
+    if (isNumberCharacter(pattern.charAt(i))) {
       if (first < 0) first = i;
       last = i;
     }
@@ -102,17 +73,11 @@ std::pair<QVRTallixLocaleSymbols::Affix, QVRTallixLocaleSymbols::Affix> affixesO
           affixOf(pattern, last + 1, pattern.length(), symbols)};
 }
 
-// The subpatterns of a pattern, split at its first unquoted ";".
+// The positive and negative subpatterns ("" when there is none).
 std::pair<icu::UnicodeString, icu::UnicodeString> subpatterns(const icu::UnicodeString& pattern) {
-  bool quoted = false;
-  for (int32_t i = 0; i < pattern.length(); ++i) {
-    const char16_t c = pattern.charAt(i);
-    if (c == u'\'') quoted = !quoted;
-    if (c == u';' && !quoted) {
-      return {pattern.tempSubString(0, i), pattern.tempSubString(i + 1)};
-    }
-  }
-  return {pattern, icu::UnicodeString()};
+  const int32_t semicolon = pattern.indexOf(u';');
+  if (semicolon < 0) return {pattern, icu::UnicodeString()};
+  return {pattern.tempSubString(0, semicolon), pattern.tempSubString(semicolon + 1)};
 }
 
 QVRTallixLocaleSymbols::Grouping groupingOf(const icu::NumberFormat* format, int minimumDigits) {

@@ -27,9 +27,10 @@ std::string currency(const char* text, std::optional<std::string_view> symbol = 
 }
 
 // The display texts of a value in the standard style and the currency style, per locale. The
-// symbols are ICU 72's: fr_CH groups with U+202F and writes money with "."; sv_SE writes U+2212
-// and "×10^"; hi_IN groups by 3 then 2; es_ES leaves four digits alone; ar_EG writes other
-// digits, so English symbols with the Egyptian pound; ar_BH's dinar has 3 digits, the yen none.
+// symbols are ICU 72's: fr_CH groups with U+202F and writes money with "."; de_CH has a negative
+// currency pattern of its own; sv_SE writes U+2212 and "×10^"; hi_IN groups by 3 then 2; es_ES
+// leaves four digits alone; ar_EG writes other digits, so English symbols with the Egyptian
+// pound; ar_BH's dinar has 3 digits, the yen none.
 struct LocaleCase {
   const char* locale;
   const char* value;
@@ -57,6 +58,8 @@ const LocaleCase localeCases[] = {
     {"hi_IN", "12345", "12,345", "₹12,345.00"},
     {"sv_SE", "-1234.5", "\u22121\u00A0234,5", "\u22121\u00A0234,50\u00A0kr"},
     {"sv_SE", "1e-9", "1×10^\u22129", "0,00\u00A0kr"},
+    {"de_CH", "-1234.5", "-1\u2019234.5", "CHF-1\u2019234.50"},
+    {"de_CH", "1234.5", "1\u2019234.5", "CHF\u00A01\u2019234.50"},
     {"es_ES", "1234", "1234", "1234,00\u00A0€"},
     {"es_ES", "-12345.5", "-12.345,5", "-12.345,50\u00A0€"},
     {"ja_JP", "1234.5", "1,234.5", "￥1,235"},

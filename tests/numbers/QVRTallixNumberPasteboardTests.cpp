@@ -253,36 +253,4 @@ TEST_F(QVRTallixNumberPasteboard, CopiedNumbersPasteBackAsDisplayedInEveryLocale
                                 << ::testing::PrintToString(failures);
 }
 
-TEST_F(QVRTallixNumberPasteboard, RandomTextGivesNoneOrANumberAndTheSameOneTwice) {
-  // Digits of several scripts, signs, separators, blanks, currency signs, letters and marks.
-  const std::vector<std::string> alphabet = {
-      "0",      "1",      "5",      "9",      "٠",      "٣",      "۷",
-      "०",      "-",      "\u2212", "+",      ".",      ",",      "٫",
-      "٬",      "'",      "’",      " ",      "\u00A0", "\u202F", "$",
-      "€",      "¥",      "e",      "E",      "a",      "x",      std::string(1, '\0'),
-      "\u200E", "\u200F", "\u202E", "\u061C", "\u0301", "\uFE0F", "\u20E3",
-      "😀",      "\xFF",   "\xC3",   "\n"};
-  const std::uint64_t seed = SeededRandom::testSeed(0x7E77);
-  SeededRandom random(seed);
-  std::vector<std::string> failures;
-  int numbers = 0;
-  for (const char* locale : {"en_US", "de_DE", "ar_EG", "fa_IR", "sv_SE", "fr_CH"}) {
-    ScopedEnvironment scoped(locale);
-    for (int i = 0; i < 3'000; ++i) {
-      std::string text;
-      for (auto n = random.between(0, 16); n > 0; --n) {
-        text += alphabet[static_cast<std::size_t>(
-            random.between(0, static_cast<std::int64_t>(alphabet.size()) - 1))];
-      }
-      const std::string first = paste(text);
-      if (first != "none") ++numbers;
-      if (first == "NaN" || first == "no value" || paste(text) != first) {
-        if (failures.size() < 5) failures.push_back(std::string(locale) + " \"" + text + "\"");
-      }
-    }
-  }
-  EXPECT_TRUE(failures.empty()) << "seed " << seed << ": " << ::testing::PrintToString(failures);
-  EXPECT_GT(numbers, 1000) << "seed " << seed;
-}
-
 }  // namespace
