@@ -22,6 +22,7 @@ struct Group {
 
 constexpr Group groups[] = {
     {"numbers", "numbers/"},
+    {"units", "units/"},
 };
 
 }  // namespace

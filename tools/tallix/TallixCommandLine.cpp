@@ -3,6 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
+#include "tallix/ConvertCommand.h"
+#include "tallix/UnitsCommand.h"
+
 namespace tallix {
 
 namespace {
@@ -114,6 +117,8 @@ int TallixCommandLine::runCommand(TallixCommand& command, std::vector<std::strin
 
 std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands() {
   std::vector<std::unique_ptr<TallixCommand>> commands;
+  commands.push_back(std::make_unique<ConvertCommand>());
+  commands.push_back(std::make_unique<UnitsCommand>());
   return commands;
 }
 

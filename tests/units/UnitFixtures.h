@@ -1,0 +1,127 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "common/QVRConfiguration.h"
+#include "common/QVRPropertyList.h"
+#include "numbers/QVRTallixNumber.h"
+#include "support/TallixTest.h"
+#include "units/QVRTallixUnit.h"
+#include "units/QVRTallixUnitCategory.h"
+
+// Catalogue entries and values for the unit tests.
+namespace UnitFixtures {
+
+using Array = QVRPropertyList::Array;
+using Dictionary = QVRPropertyList::Dictionary;
+
+inline QVRTallixDecimal decimal(std::string_view text) {
+  return QVRTallixDecimal::fromString(text, ".", true).value_or(QVRTallixDecimal::nan());
+}
+inline QVRTallixNumber number(std::string_view text) {
+  return QVRTallixNumber(decimal(text));
+}
+
+// Optional keys of a unit entry.
+struct UnitKeys {
+  std::optional<std::string> title{};
+  std::optional<std::string> symbol{};
+  std::optional<std::string> modifier{};
+  std::optional<bool> hidden{};
+};
+
+inline Dictionary unitEntry(std::string_view className, std::string_view name,
+                            const UnitKeys& keys) {
+  Dictionary entry{{"class", className}, {"name", name}};
+  if (keys.title) entry["title"] = *keys.title;
+  if (keys.symbol) entry["symbol"] = *keys.symbol;
+  if (keys.modifier) entry["modifier"] = *keys.modifier;
+  if (keys.hidden) entry["hidden"] = *keys.hidden;
+  return entry;
+}
+
+// A plain (base) unit entry.
+inline Dictionary plainUnit(std::string_view name, const UnitKeys& keys = {}) {
+  return unitEntry("QVRTallixUnit", name, keys);
+}
+
+// A formula unit entry; an empty `to` leaves the key out.
+inline Dictionary formulaUnit(std::string_view name, std::optional<std::string> to,
+                              std::optional<std::string> from = std::nullopt,
+                              const UnitKeys& keys = {}) {
+  Dictionary entry = unitEntry("QVRTallixFormulaUnit", name, keys);
+  if (to) entry["to"] = *to;
+  if (from) entry["from"] = *from;
+  return entry;
+}
+
+struct CategoryKeys {
+  std::optional<std::string> title{};
+  std::optional<std::string> className{};
+  std::optional<std::string> defaultFrom{};
+  std::optional<std::string> defaultTo{};
+  std::optional<int> precision{};
+};
+
+inline Dictionary categoryEntry(std::string_view name, Array units, const CategoryKeys& keys = {}) {
+  Dictionary entry{{"name", name}, {"units", std::move(units)}};
+  if (keys.title) entry["title"] = *keys.title;
+  if (keys.className) entry["class"] = *keys.className;
+  if (keys.defaultFrom) entry["defaultFromUnitName"] = *keys.defaultFrom;
+  if (keys.defaultTo) entry["defaultToUnitName"] = *keys.defaultTo;
+  if (keys.precision) entry["precision"] = *keys.precision;
+  return entry;
+}
+
+// A small length category: metre (base), kilometre ("X 1000 *"), centimetre ("X 0.01 *").
+inline Dictionary lengthCategory(std::optional<bool> hiddenKilometre = std::nullopt) {
+  return categoryEntry("TestLength",
+                       {formulaUnit("kilometre", "X 1000 *", std::nullopt,
+                                    {.symbol = "km", .hidden = hiddenKilometre}),
+                        plainUnit("metre", {.symbol = "m"}),
+                        formulaUnit("centimetre", "X 0.01 *", std::nullopt, {.symbol = "cm"})},
+                       {.defaultFrom = "metre", .defaultTo = "kilometre"});
+}
+
+// A small temperature category named "Temperature": kelvin (base), celsius and fahrenheit.
+inline Dictionary temperatureCategory(bool allHidden = false) {
+  const std::optional<bool> hidden = allHidden ? std::optional<bool>(true) : std::nullopt;
+  return categoryEntry(
+      "Temperature",
+      {plainUnit("kelvin", {.symbol = "K", .hidden = hidden}),
+       formulaUnit("celsius", "X 273.15 +", "X 273.15 -", {.symbol = "°C", .hidden = hidden}),
+       formulaUnit("fahrenheit", "X 459.67 + 5 * 9 /", "X 9 * 5 / 459.67 -",
+                   {.symbol = "°F", .hidden = hidden})},
+      {.defaultFrom = "celsius", .defaultTo = "fahrenheit"});
+}
+
+// Replaces the catalogue of the current environment's configuration (before its first use).
+inline void useCatalogue(Array categories) {
+  QVRConfiguration::sharedConfiguration().replaceValues(
+      Dictionary{{"categories", std::move(categories)}});
+}
+
+// A category made directly, outside the catalogue.
+inline std::unique_ptr<QVRTallixUnitCategory> makeCategory(const Dictionary& entry) {
+  return QVRTallixUnitCategory::initWithDictionary(entry, std::nullopt);
+}
+
+// The unit named `name` of `category`; fails the test when there is none.
+inline QVRTallixUnit& unit(const QVRTallixUnitCategory& category, std::string_view name) {
+  QVRTallixUnit* found = category.unitNamed(name);
+  if (!found) throw std::runtime_error("no unit named " + std::string(name));
+  return *found;
+}
+
+// The names of units or categories, in order.
+template <class Range>
+std::vector<std::string> namesOf(const Range& objects) {
+  std::vector<std::string> names;
+  for (const auto* object : objects) names.push_back(object->name().value_or("(null)"));
+  return names;
+}
+
+}  // namespace UnitFixtures
