@@ -4,9 +4,14 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "numbers/QVRComparisonResult.h"
 #include "numbers/QVRTallixDecimal.h"
+
+class QVRKeyedArchiver;
+class QVRKeyedUnarchiver;
+class QVRTallixNumberFormatter;
 
 // The number of significant digits with which a unit formats an amount.
 inline constexpr std::uint64_t QVRTallixNumberMaximumSignificantDigits = 15;
@@ -91,6 +96,45 @@ class [[nodiscard]] QVRTallixNumber {
   QVRTallixNumber asinh() const;
   QVRTallixNumber acosh() const;
   QVRTallixNumber atanh() const;
+
+  // Text forms (QVRTallixNumber+Formatting.cpp).
+
+  // A new formatter with the platform's defaults in the user's locale; when that locale writes
+  // other digits than the ASCII ones, in the locale "en" with the user's currency code and symbol.
+  static QVRTallixNumberFormatter simpleDigitNumberFormatter();
+  // The standard style: grouped decimal notation with at most `maximumSignificantDigits` digits
+  // (fewer below 10^14), scientific notation from 10^maximumSignificantDigits up and below
+  // 10^−min(maximumSignificantDigits, 8); "0" for zero and for no value, the localised "Error"
+  // for not-a-number.
+  static std::string scientificFormattedDecimalNumber(const std::optional<QVRTallixDecimal>& number,
+                                                      std::uint64_t maximumSignificantDigits);
+  // The standard style with 15 significant digits.
+  static std::string scientificFormattedDecimalNumber(const std::optional<QVRTallixDecimal>& number);
+  // The currency style of the user's currency, rounded half-up to its fraction digits, with
+  // `currencySymbol` (none: the user's own); amounts of 10^13 and more in the standard style.
+  static std::string currencyFormattedDecimalNumber(const std::optional<QVRTallixDecimal>& number,
+                                                    std::optional<std::string_view> currencySymbol);
+  // The text shown for the number, in the settings' currency mode or not.
+  std::string formattedString() const;
+  // Mode 1: the currency style without a symbol of its own; any other mode: the standard style.
+  std::string formattedStringWithMode(std::uint64_t mode) const;
+  // The text while typing; for a plain number its formattedString.
+  std::string editString() const { return formattedString(); }
+
+  // The pasteboard (QVRTallixNumber+Pasteboard.cpp).
+
+  // The number in the plain text of the environment's pasteboard, read leniently in the user's
+  // locale; none when there is no text or it holds no number.
+  static std::optional<QVRTallixNumber> tallixNumberFromPasteboard();
+  // Puts the number's editString on the pasteboard as plain text.
+  void writeToPasteboard() const;
+
+  // Keyed archives (QVRTallixNumber+Archiving.cpp): the value under "decimalNumber" as its exact
+  // text, nothing for a number with no value.
+  static std::string_view archiveClassName() { return "QVRTallixNumber"; }
+  void encodeWithCoder(QVRKeyedArchiver& coder) const;
+  // None when "decimalNumber" holds something that is no decimal value.
+  static std::optional<QVRTallixNumber> initWithCoder(QVRKeyedUnarchiver& coder);
 
  private:
   std::optional<QVRTallixDecimal> _decimalNumber;

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "common/QVRKeyedArchiver.h"
+#include "common/QVRKeyedUnarchiver.h"
+#include "numbers/QVRTallixAnyNumber.h"
+#include "support/PropertyListTesting.h"
+#include "support/TallixTest.h"
+
+namespace {
+
+class QVRTallixNumberArchive : public TallixTest {};
+
+using UID = QVRPropertyList::UID;
+using Dictionary = QVRPropertyList::Dictionary;
+using Array = QVRPropertyList::Array;
+
+const std::vector<std::string> numberClasses = QVRCoding::classNamesOf<QVRTallixAnyNumber>();
+
+// What the bytes decode to: the number's description, or "none".
+std::string decoded(std::span<const std::uint8_t> bytes,
+                    const std::vector<std::string>& allowed = numberClasses) {
+  auto result = QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixAnyNumber>(bytes, allowed);
+  return result.value ? result.value->description() : "none";
+}
+
+std::string decoded(QVRPropertyList archive,
+                    const std::vector<std::string>& allowed = numberClasses) {
+  QVRKeyedUnarchiver unarchiver = QVRKeyedUnarchiver::withPropertyList(std::move(archive), allowed);
+  auto result = unarchiver.decodeRootObjectOfClass<QVRTallixAnyNumber>();
+  return result.value ? result.value->description() : "none";
+}
+
+QVRPropertyList classRecord(const std::string& name) {
+  return Dictionary{{"$classname", name}, {"$classes", Array{name, "NSObject"}}};
+}
+
+// A hand-made archive in the platform's shape whose root record holds `key`: `value`, of class
+// `className`; `extra` objects follow the class record (from index 3).
+QVRPropertyList archive(const std::string& key, QVRPropertyList value,
+                        const std::string& className = "QVRTallixNumber", Array extra = {}) {
+  Array objects{"$null", Dictionary{{"$class", UID{2}}, {key, std::move(value)}},
+                classRecord(className)};
+  for (auto& object : extra) objects.push_back(std::move(object));
+  return Dictionary{{"$archiver", "NSKeyedArchiver"},
+                    {"$version", std::int64_t{100000}},
+                    {"$top", Dictionary{{"root", UID{1}}}},
+                    {"$objects", std::move(objects)}};
+}
+
+template <class T>
+QVRPropertyList::Data archived(
+    const T& root, QVRPropertyListWriter::Format format = QVRPropertyListWriter::Format::binary) {
+  QVRKeyedArchiver archiver;
+  archiver.encodeObject("root", root);
+  return archiver.finishedData(format).value.value_or(QVRPropertyList::Data{});
+}
+
+TEST_F(QVRTallixNumberArchive, NumbersOfBothKindsRoundTripInBothFormats) {
+  const QVRTallixDecimal largest =
+      QVRTallixDecimal::make(true, QVRUInt128Max, QVRTallixDecimal::maximumExponent).value;
+  const QVRTallixDecimal smallest =
+      QVRTallixDecimal::make(false, 1, QVRTallixDecimal::minimumExponent).value;
+  std::vector<QVRTallixAnyNumber> numbers;
+  for (const auto& value : {QVRTallixDecimal(0), QVRTallixDecimal::fromString("-1234.5678").value(),
+                            QVRTallixDecimal::nan(), largest, smallest}) {
+    numbers.emplace_back(QVRTallixNumber(value));
+  }
+  numbers.emplace_back(QVRTallixNumber());
+  for (const char* text : {"", "-", "0|", "-0|", "-12|50", "123456789012345", "7"}) {
+    numbers.emplace_back(std::make_unique<QVRTallixEditableNumber>(text));
+  }
+  for (const auto format :
+       {QVRPropertyListWriter::Format::binary, QVRPropertyListWriter::Format::xml}) {
+    for (const QVRTallixAnyNumber& number : numbers) {
+      SCOPED_TRACE(number.description());
+      const auto bytes = archived(number, format);
+      auto result =
+          QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixAnyNumber>(bytes, numberClasses);
+      ASSERT_TRUE(result.value) << ::testing::PrintToString(result.error);
+      EXPECT_EQ(result.value->canEdit(), number.canEdit());
+      EXPECT_EQ(result.value->description(), number.description());
+      EXPECT_EQ(result.value->decimalNumber(), number.decimalNumber());
+      // Decoded editable numbers are equal to their originals: same text.
+      if (number.canEdit()) {
+        EXPECT_TRUE(result.value->isEqual(number));
+      }
+    }
+  }
+}
+
+TEST_F(QVRTallixNumberArchive, RecordsHoldTheExactTextUnderTheirOwnKeyOnly) {
+  QVRKeyedArchiver plainArchiver;
+  plainArchiver.encodeObject("root", QVRTallixNumber(QVRTallixDecimal::fromString("-0.001")));
+  const QVRPropertyList plain = plainArchiver.archivedPropertyList();
+  const Array& plainObjects = *plain.find("$objects")->array();
+  ASSERT_EQ(plainObjects.size(), 4u);
+  const Dictionary& plainRecord = *plainObjects[1].dictionary();
+  EXPECT_EQ(plainRecord.size(), 2u);
+  EXPECT_EQ(plainObjects[plainRecord.at("decimalNumber").uid()->value], QVRPropertyList("-0.001"));
+  EXPECT_EQ(*plainObjects[plainRecord.at("$class").uid()->value].find("$classname"),
+            QVRPropertyList("QVRTallixNumber"));
+
+  QVRKeyedArchiver noValueArchiver;
+  noValueArchiver.encodeObject("root", QVRTallixNumber());
+  const Array noValueObjects = *noValueArchiver.archivedPropertyList().find("$objects")->array();
+  EXPECT_EQ(noValueObjects[1].dictionary()->size(), 1u);  // "$class" only
+
+  QVRKeyedArchiver editableArchiver;
+  editableArchiver.encodeObject("root", QVRTallixEditableNumber("12|5"));
+  const Array objects = *editableArchiver.archivedPropertyList().find("$objects")->array();
+  const Dictionary& record = *objects[1].dictionary();
+  EXPECT_EQ(record.size(), 2u);
+  EXPECT_EQ(record.count("decimalNumber"), 0u);
+  EXPECT_EQ(objects[record.at("string").uid()->value], QVRPropertyList("12|5"));
+  EXPECT_EQ(*objects[record.at("$class").uid()->value].find("$classes"),
+            QVRPropertyList(Array{"QVRTallixEditableNumber", "QVRTallixNumber", "NSObject"}));
+}
+
+TEST_F(QVRTallixNumberArchive, EarlierValueFormsReadAsTheirValue) {
+  const struct {
+    QVRPropertyList value;
+    const char* expected;
+  } rows[] = {
+      {"2.5", "QVRTallixNumber(2.5)"},
+      {"NaN", "QVRTallixNumber(NaN)"},
+      {"-0.00000000000000000000000000000000000001",
+       "QVRTallixNumber(-0.00000000000000000000000000000000000001)"},
+      {std::int64_t{42}, "QVRTallixNumber(42)"},
+      {std::numeric_limits<std::int64_t>::min(), "QVRTallixNumber(-9223372036854775808)"},
+      {0.5, "QVRTallixNumber(0.5)"},
+      {std::numeric_limits<double>::infinity(), "QVRTallixNumber(NaN)"},
+      {std::numeric_limits<double>::quiet_NaN(), "QVRTallixNumber(NaN)"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.expected);
+    // A text is an object of its own; numbers stand in the record.
+    const bool isText = row.value.isString();
+    EXPECT_EQ(decoded(archive("decimalNumber", isText ? QVRPropertyList(UID{3}) : row.value,
+                              "QVRTallixNumber", isText ? Array{row.value} : Array{})),
+              row.expected);
+  }
+}
+
+TEST_F(QVRTallixNumberArchive, ValuesThatAreNoDecimalRefuseTheArchive) {
+  const Array extra = {
+      "abc",
+      "1.2.3",
+      "",
+      "12abc",
+      "--1",
+      "1e999999",
+      std::string(100'000, '9'),
+      Dictionary{{"$class", UID{13}}, {"NS.objects", Array{UID{3}}}},
+      Dictionary{{"$class", UID{2}}, {"decimalNumber", UID{3}}},
+      Dictionary{{"$class", UID{14}}, {"NS.keys", Array{}}, {"NS.objects", Array{}}},
+      classRecord("NSArray"),
+      classRecord("NSDictionary")};
+  // In place: flags, data and dates; by reference: "$null", the texts above (3 to 9), a list,
+  // another number, a dictionary, a class record and a reference out of range.
+  std::vector<QVRPropertyList> values = {true, false, QVRPropertyList::Data{1, 2, 3},
+                                         QVRPropertyList::Date{0}};
+  for (std::uint64_t index : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 999}) {
+    values.push_back(UID{index});
+  }
+  for (const QVRPropertyList& value : values) {
+    SCOPED_TRACE(::testing::PrintToString(value));
+    EXPECT_EQ(decoded(archive("decimalNumber", value, "QVRTallixNumber", extra)), "none");
+  }
+}
+
+TEST_F(QVRTallixNumberArchive, TextsThatAreNotInTheInternalFormRefuseAnEditableNumber) {
+  const Array extra = {"12a",
+                       "1|2|3",
+                       "1234567890123456",
+                       "--1",
+                       "1-",
+                       "1.5",
+                       "٣",
+                       " 1",
+                       "1e5",
+                       Dictionary{{"$class", UID{13}}, {"NS.objects", Array{}}},
+                       classRecord("NSArray")};
+  std::vector<QVRPropertyList> values = {std::int64_t{12}, true, QVRPropertyList::Data{0x31}};
+  for (std::uint64_t index : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}) {
+    values.push_back(UID{index});
+  }
+  for (const QVRPropertyList& value : values) {
+    SCOPED_TRACE(::testing::PrintToString(value));
+    EXPECT_EQ(decoded(archive("string", value, "QVRTallixEditableNumber", extra)), "none");
+  }
+  // A record without its text is an empty number; the plain key is not read.
+  EXPECT_EQ(decoded(archive("decimalNumber", "5", "QVRTallixEditableNumber")),
+            "QVRTallixEditableNumber()");
+}
+
+TEST_F(QVRTallixNumberArchive, OnlyTheAllowedNumberClassesDecode) {
+  for (const char* name : {"NSFileManager", "QVRTallixExpression", "NSObject", ""}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(decoded(archive("decimalNumber", std::int64_t{1}, name)), "none");
+  }
+  const auto editable = archived(QVRTallixEditableNumber("5"));
+  auto refused = QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixNumber>(
+      editable, QVRCoding::classNamesOf<QVRTallixNumber>());
+  EXPECT_FALSE(refused.value);
+  EXPECT_EQ(refused.error, QVRArchiveError::classNotAllowed("QVRTallixEditableNumber"));
+  // Each class decodes on its own too.
+  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixEditableNumber>(
+                  editable, QVRCoding::classNamesOf<QVRTallixEditableNumber>())
+                  .value);
+}
+
+TEST_F(QVRTallixNumberArchive, EveryPrefixOfAnArchiveIsRefusedOrTheWholeNumber) {
+  for (const auto format :
+       {QVRPropertyListWriter::Format::binary, QVRPropertyListWriter::Format::xml}) {
+    const auto bytes =
+        archived(QVRTallixNumber(QVRTallixDecimal::fromString("-1234.5678")), format);
+    int read = 0;
+    for (std::size_t length = 0; length <= bytes.size(); ++length) {
+      const std::string result = decoded(std::span(bytes.data(), length));
+      if (result == "none") continue;
+      EXPECT_EQ(result, "QVRTallixNumber(-1234.5678)") << length;
+      ++read;
+    }
+    EXPECT_GE(read, 1);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/QVRMemoryLogSink.h"
+#include "common/QVRPasteboard.h"
+#include "numbers/QVRTallixEditableNumber.h"
+#include "numbers/QVRTallixNumber.h"
+#include "support/ScopedEnvironment.h"
+#include "support/SeededRandom.h"
+#include "support/TallixTest.h"
+#include "tape/QVRTallixSettings.h"
+
+namespace {
+
+class QVRTallixNumberPasteboard : public TallixTest {};
+
+void putOnPasteboard(std::string_view text) {
+  QVRPasteboard& pasteboard = QVREnvironment::current().pasteboard();
+  pasteboard.declareTypes({std::string(QVRPasteboardTypeString)});
+  pasteboard.setString(text, QVRPasteboardTypeString);
+}
+
+// What pasting `text` gives: the value's description, or "none".
+std::string paste(std::string_view text) {
+  putOnPasteboard(text);
+  const std::optional<QVRTallixNumber> number = QVRTallixNumber::tallixNumberFromPasteboard();
+  if (!number) return "none";
+  return number->decimalNumber() ? number->decimalNumber()->description() : "no value";
+}
+
+std::string pasteboardText() {
+  return QVREnvironment::current()
+      .pasteboard()
+      .stringForType(QVRPasteboardTypeString)
+      .value_or("(nothing)");
+}
+
+struct PasteCase {
+  const char* locale;
+  std::string text;
+  const char* expected;
+};
+
+const std::vector<PasteCase> pasteCases = {
+    // Currency signs, letters and blanks around the number go; grouping is read.
+    {"en_US", "$1,234.50 USD", "1234.5"},
+    {"en_US", "abc", "none"},
+    {"en_US", "-12", "-12"},
+    {"en_US", "\u221212", "-12"},
+    {"en_US", "Total: -12 EUR", "-12"},
+    // A minus sign before a currency prefix, and a leading separator.
+    {"en_US", "-$1,234.50", "-1234.5"},
+    {"en_US", "\u2212€\u00A05", "-5"},
+    {"en_US", ".5", "0.5"},
+    {"en_US", "-.5", "-0.5"},
+    {"en_US", "$.50", "0.5"},
+    {"en_US", "12.", "12"},
+    // A minus sign that is no sign of the number makes the text unreadable.
+    {"en_US", "-USD 5", "none"},
+    {"en_US", "Item-A: 5", "none"},
+    {"en_US", "5 - 3", "none"},
+    {"en_US", "12-", "none"},
+    {"en_US", "--5", "none"},
+    {"en_US", "-", "none"},
+    {"en_US", "\u2212", "none"},
+    {"en_US", "", "none"},
+    {"en_US", " ", "none"},
+    {"en_US", ",,,.", "none"},
+    // Grouping anywhere in the integer part, one decimal separator.
+    {"en_US", "1,2,3", "123"},
+    {"en_US", "1.2.3", "none"},
+    {"en_US", "1.234,5", "none"},
+    {"en_US", "12 apples and 3 pears", "none"},
+    {"en_US", "0x1F", "none"},
+    {"en_US", "1e5", "none"},
+    {"en_US", "Infinity", "none"},
+    {"en_US", "NaN", "none"},
+    // Digits of any script; marks, emoji and format characters around them go.
+    {"en_US", "١٢٣", "123"},
+    {"en_US", "1٢3", "123"},
+    {"en_US", "۱۲۳٫۵", "none"},
+    {"en_US", "\u200F123\u200F", "123"},
+    {"en_US", "\u202E42\u202C", "42"},
+    {"en_US", "1\u200F23", "none"},
+    {"en_US", "😀12😀", "12"},
+    {"en_US", "1\uFE0F\u20E3", "1"},
+    {"en_US", "12\u0301", "12"},
+    {"en_US", "𝟏𝟐", "12"},
+    {"en_US",
+     std::string("\0"
+                 "12\0",
+                 4),
+     "12"},
+    {"en_US",
+     std::string("1\0"
+                 "2",
+                 3),
+     "none"},
+    // Ill-formed UTF-8 is neither digit nor sign.
+    {"en_US",
+     "\xFF"
+     "12\xFE",
+     "12"},
+    {"en_US",
+     "1\xFF"
+     "2",
+     "none"},
+    {"en_US",
+     "\xE2\x88"
+     "5",
+     "5"},
+    {"en_US",
+     "-\xC3"
+     "5",
+     "none"},
+    // Too small reads as zero, too large as nothing.
+    {"en_US", "0." + std::string(300, '0') + "1", "0"},
+    {"en_US", std::string(200, '9'), "none"},
+    {"en_US", std::string(38, '9'), "99999999999999999999999999999999999999"},
+    // Locales with other separators, and their own output.
+    {"de_DE", ",5", "0.5"},
+    {"de_DE", "-1.234,50\u00A0€", "-1234.5"},
+    {"de_DE", "1.234.567", "1234567"},
+    {"de_DE", "1,234,5", "none"},
+    {"fr_CH", "1\u202F234,5", "1234.5"},
+    {"fr_CH", "1 234,5", "1234.5"},
+    {"fr_CH", "-1\u202F234.50\u00A0CHF", "-1234.5"},
+    {"sv_SE", "\u22121\u00A0234,5", "-1234.5"},
+    {"he_IL", "\u200E-1,234.5", "-1234.5"},
+    {"hi_IN", "12,34,567.5", "1234567.5"},
+    {"hi_IN", "-₹12,34,567.89", "-1234567.89"},
+    {"ar_EG", "١٢٣٫٥", "123.5"},
+    {"ar_EG", "\u200F١٬٢٣٤٫٥٠ ج.م.\u200F", "1234.5"},
+    {"ar_EG", "\u061C-١٢", "-12"},
+    {"ar_EG", "1,234.5", "1234.5"},
+    {"ar_EG", "-ج.م.\u200F1,234.50", "-1234.5"},
+    {"ar_EG", "-ج.م.\u200F\u00A01,234,567.89", "-1234567.89"},
+    {"fa_IR", "\u200E\u2212۱۲۳٫۵", "-123.5"},
+};
+
+TEST_F(QVRTallixNumberPasteboard, PastedTextGivesItsNumberOrNone) {
+  for (const PasteCase& row : pasteCases) {
+    SCOPED_TRACE(std::string(row.locale) + " \"" + row.text + "\"");
+    ScopedEnvironment scoped(row.locale);
+    EXPECT_EQ(paste(row.text), row.expected);
+  }
+}
+
+TEST_F(QVRTallixNumberPasteboard, TextTooLongForANumberIsLoggedAndGivesNone) {
+  EXPECT_EQ(paste(std::string(1'000'000, '7')), "none");
+  EXPECT_EQ(log().countContaining(
+                "Creating number from pasteboard: NSInvalidArgumentException: text of 1000000 "
+                "bytes is too long to be a number"),
+            1u);
+  std::string grouped = "$";
+  for (int i = 0; i < 200'000; ++i) grouped += "1,000,";
+  EXPECT_EQ(paste(grouped + "5"), "none");
+  EXPECT_EQ(log().countContaining("Creating number from pasteboard"), 2u);
+  // At the limit the text is still read.
+  EXPECT_EQ(paste(std::string(10'000, '0') + "7"), "none");
+  EXPECT_EQ(paste(std::string(9'999, '0') + "7"), "7");
+  EXPECT_EQ(log().countContaining("Creating number from pasteboard"), 3u);
+}
+
+TEST_F(QVRTallixNumberPasteboard, AnEmptyPasteboardOrOneWithoutTextGivesNone) {
+  EXPECT_FALSE(QVRTallixNumber::tallixNumberFromPasteboard());
+  QVRPasteboard& pasteboard = environment().pasteboard();
+  pasteboard.declareTypes({"public.png"});
+  pasteboard.setString("12", "public.png");
+  EXPECT_FALSE(QVRTallixNumber::tallixNumberFromPasteboard());
+  EXPECT_FALSE(QVRTallixEditableNumber::tallixNumberFromPasteboard());
+}
+
+TEST_F(QVRTallixNumberPasteboard, WritingPutsTheNumberAsDisplayed) {
+  QVRTallixNumber(QVRTallixDecimal::fromString("1234.5")).writeToPasteboard();
+  EXPECT_EQ(pasteboardText(), "1,234.5");
+  QVRTallixNumber::nan().writeToPasteboard();
+  EXPECT_EQ(pasteboardText(), "Error");
+  EXPECT_EQ(paste("Error"), "none");
+  QVRTallixSettings::sharedSettings().setCurrencyMode(true);
+  QVRTallixNumber(QVRTallixDecimal::fromString("1234.5")).writeToPasteboard();
+  EXPECT_EQ(pasteboardText(), "$1,234.50");
+}
+
+TEST_F(QVRTallixNumberPasteboard, PastingIntoAnEditableNumberGivesItsInternalText) {
+  putOnPasteboard("-$1,234.50");
+  const auto editable = QVRTallixEditableNumber::tallixNumberFromPasteboard();
+  ASSERT_TRUE(editable);
+  EXPECT_EQ(editable->string(), "-1234|5");
+  ScopedEnvironment german("de_DE");
+  QVRTallixEditableNumber("-12345|5").writeToPasteboard();
+  EXPECT_EQ(pasteboardText(), "-12345,5");
+  EXPECT_EQ(paste(pasteboardText()), "-12345.5");
+}
+
+// A display value: 1 to 20 digits whose leading digit lies from 10^-8 to 10^14, so that the
+// display shows it in decimal notation.
+QVRTallixDecimal displayValue(SeededRandom& random) {
+  const auto digits = static_cast<int>(random.between(1, 20));
+  const auto lead = static_cast<int>(random.between(-8, 14));
+  QVRUInt128 mantissa = static_cast<QVRUInt128>(random.between(1, 9));
+  for (int i = 1; i < digits; ++i) {
+    mantissa = mantissa * 10 + static_cast<QVRUInt128>(random.between(0, 9));
+  }
+  return QVRTallixDecimal::make(random.coin(), mantissa, lead - (digits - 1)).value;
+}
+
+// The value the display shows, by the decimal's own rounding: the standard style's significant
+// digits (half-even) or the currency's fraction digits (half-up).
+QVRTallixDecimal shownValue(const QVRTallixDecimal& value, bool currencyMode, int currencyDigits) {
+  const double magnitude = std::fabs(value.doubleValue());
+  if (currencyMode && magnitude < 1e13) {
+    return value.rounded(currencyDigits, QVRTallixRoundingMode::plain);
+  }
+  const int cap = magnitude < 1e12 ? 12 : magnitude < 1e13 ? 13 : magnitude < 1e14 ? 14 : 15;
+  const int significant = magnitude < 1 ? 15 : cap;
+  const int lead = value.digits().leadingExponent();
+  return value.rounded(significant - 1 - lead, QVRTallixRoundingMode::bankers);
+}
+
+TEST_F(QVRTallixNumberPasteboard, CopiedNumbersPasteBackAsDisplayedInEveryLocaleAndMode) {
+  const struct {
+    const char* locale;
+    int currencyDigits;
+  } locales[] = {{"en_US", 2}, {"de_DE", 2}, {"fr_CH", 2}, {"de_CH", 2},
+                 {"sv_SE", 2}, {"es_ES", 2}, {"hi_IN", 2}, {"he_IL", 2},
+                 {"ja_JP", 0}, {"ar_EG", 2}, {"ar_BH", 3}, {"fa_IR", 0}};
+  const std::uint64_t seed = SeededRandom::testSeed(0x9A57E);
+  SeededRandom random(seed);
+  std::vector<std::string> failures;
+  for (const auto& locale : locales) {
+    ScopedEnvironment scoped(locale.locale);
+    for (int i = 0; i < 100'000 / 12; ++i) {
+      const QVRTallixDecimal value = displayValue(random);
+      const bool currencyMode = random.coin();
+      QVRTallixSettings::sharedSettings().setCurrencyMode(currencyMode);
+      QVRTallixNumber(value).writeToPasteboard();
+      const std::string copied = pasteboardText();
+      const std::string pasted = paste(copied);
+      const std::string expected =
+          shownValue(value, currencyMode, locale.currencyDigits).description();
+      if (pasted != expected && failures.size() < 5) {
+        failures.push_back(std::string(locale.locale) + ": " + value.description() +
+                           (currencyMode ? " in currency mode" : "") + " copied as \"" + copied +
+                           "\" pasted as " + pasted + ", shown as " + expected);
+      }
+    }
+  }
+  EXPECT_TRUE(failures.empty()) << "seed " << seed << " (TALLIX_TEST_SEED replays it):\n"
+                                << ::testing::PrintToString(failures);
+}
+
+TEST_F(QVRTallixNumberPasteboard, RandomTextGivesNoneOrANumberAndTheSameOneTwice) {
+  // Digits of several scripts, signs, separators, blanks, currency signs, letters and marks.
+  const std::vector<std::string> alphabet = {
+      "0",      "1",      "5",      "9",      "٠",      "٣",      "۷",
+      "०",      "-",      "\u2212", "+",      ".",      ",",      "٫",
+      "٬",      "'",      "’",      " ",      "\u00A0", "\u202F", "$",
+      "€",      "¥",      "e",      "E",      "a",      "x",      std::string(1, '\0'),
+      "\u200E", "\u200F", "\u202E", "\u061C", "\u0301", "\uFE0F", "\u20E3",
+      "😀",      "\xFF",   "\xC3",   "\n"};
+  const std::uint64_t seed = SeededRandom::testSeed(0x7E77);
+  SeededRandom random(seed);
+  std::vector<std::string> failures;
+  int numbers = 0;
+  for (const char* locale : {"en_US", "de_DE", "ar_EG", "fa_IR", "sv_SE", "fr_CH"}) {
+    ScopedEnvironment scoped(locale);
+    for (int i = 0; i < 3'000; ++i) {
+      std::string text;
+      for (auto n = random.between(0, 16); n > 0; --n) {
+        text += alphabet[static_cast<std::size_t>(
+            random.between(0, static_cast<std::int64_t>(alphabet.size()) - 1))];
+      }
+      const std::string first = paste(text);
+      if (first != "none") ++numbers;
+      if (first == "NaN" || first == "no value" || paste(text) != first) {
+        if (failures.size() < 5) failures.push_back(std::string(locale) + " \"" + text + "\"");
+      }
+    }
+  }
+  EXPECT_TRUE(failures.empty()) << "seed " << seed << ": " << ::testing::PrintToString(failures);
+  EXPECT_GT(numbers, 1000) << "seed " << seed;
+}
+
+}  // namespace

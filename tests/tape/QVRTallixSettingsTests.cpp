@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "common/QVRSoundEffect.h"
+#include "common/QVRUserDefaults.h"
+#include "support/NotificationRecorder.h"
+#include "support/PropertyListTesting.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TallixTest.h"
+#include "tape/QVRTallixSettings.h"
+
+namespace {
+
+class QVRTallixSettingsTests : public TallixTest {
+ protected:
+  // The stored value under `key`: "true", "false", "absent", or "other".
+  std::string stored(std::string_view key) {
+    const std::optional<QVRPropertyList> value = environment().userDefaults().objectForKey(key);
+    if (!value) return "absent";
+    if (const bool* flag = value->boolean()) return *flag ? "true" : "false";
+    return "other";
+  }
+};
+
+const char* const keys[] = {"soundsEnabled", "currencyMode", "roundedButtons",
+                            "copyTapeResultsToClipboard"};
+
+TEST_F(QVRTallixSettingsTests, StoredValuesAreReadOnceWithSoundsOnWhenAbsent) {
+  const struct {
+    std::optional<QVRPropertyList> sounds, currency, rounded, copy;
+    bool expectSounds, expectCurrency, expectRounded, expectCopy;
+  } rows[] = {
+      {std::nullopt, std::nullopt, std::nullopt, std::nullopt, true, false, false, false},
+      {false, true, true, true, false, true, true, true},
+      {true, false, false, false, true, false, false, false},
+      // The platform's loose readings: numbers and "YES"; anything else reads as false.
+      {std::int64_t{0}, "YES", std::int64_t{2}, QVRPropertyList::Data{1}, false, true, true, false},
+      {"maybe", std::nullopt, std::nullopt, std::nullopt, false, false, false, false},
+  };
+  for (const auto& row : rows) {
+    ScopedEnvironment scoped("en_US");
+    QVREnvironment& environment = scoped.environment();
+    const std::optional<QVRPropertyList> values[] = {row.sounds, row.currency, row.rounded,
+                                                     row.copy};
+    for (std::size_t i = 0; i < 4; ++i) {
+      if (values[i]) environment.userDefaults().setObject(keys[i], *values[i]);
+    }
+    SCOPED_TRACE(::testing::PrintToString(values));
+    EXPECT_EQ(environment.soundsEnabled(), std::nullopt);
+    const QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
+    EXPECT_EQ(settings.soundsEnabled(), row.expectSounds);
+    EXPECT_EQ(settings.currencyMode(), row.expectCurrency);
+    EXPECT_EQ(settings.hasRoundedButtons(), row.expectRounded);
+    EXPECT_EQ(settings.copyHistoryTapeResultsToClipboard(), row.expectCopy);
+    // The sound service is told at once; nothing is written.
+    EXPECT_EQ(environment.soundsEnabled(), row.expectSounds);
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(environment.userDefaults().objectForKey(keys[i]), values[i]) << keys[i];
+    }
+  }
+}
+
+TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSameValue) {
+  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
+  const struct {
+    const char* key;
+    void (QVRTallixSettings::*set)(bool);
+    bool (QVRTallixSettings::*get)() const;
+    bool initial;
+  } rows[] = {
+      {"soundsEnabled", &QVRTallixSettings::setSoundsEnabled, &QVRTallixSettings::soundsEnabled,
+       true},
+      {"currencyMode", &QVRTallixSettings::setCurrencyMode, &QVRTallixSettings::currencyMode,
+       false},
+      {"roundedButtons", &QVRTallixSettings::setRoundedButtons,
+       &QVRTallixSettings::hasRoundedButtons, false},
+      {"copyTapeResultsToClipboard", &QVRTallixSettings::setCopyHistoryTapeResultsToClipboard,
+       &QVRTallixSettings::copyHistoryTapeResultsToClipboard, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    (settings.*row.set)(row.initial);
+    EXPECT_EQ(stored(row.key), "absent");
+    (settings.*row.set)(!row.initial);
+    EXPECT_EQ((settings.*row.get)(), !row.initial);
+    EXPECT_EQ(stored(row.key), row.initial ? "false" : "true");
+    (settings.*row.set)(row.initial);
+    EXPECT_EQ(stored(row.key), row.initial ? "true" : "false");
+  }
+  EXPECT_EQ(stored("copyHistoryTapeResultsToClipboard"), "absent");
+}
+
+TEST_F(QVRTallixSettingsTests, TheSoundServiceFollowsEveryChange) {
+  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
+  EXPECT_TRUE(QVRSoundEffect::soundsEnabled());
+  settings.setSoundsEnabled(false);
+  EXPECT_EQ(environment().soundsEnabled(), false);
+  settings.setSoundsEnabled(true);
+  EXPECT_EQ(environment().soundsEnabled(), true);
+}
+
+TEST_F(QVRTallixSettingsTests, ACurrencyModeChangePostsOnceAfterTheValueIsStored) {
+  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
+  NotificationRecorder changes(environment().notificationCenter(),
+                               std::string(QVRTallixSettingsCurrencyModeChangedNotification),
+                               nullptr, [this] { return stored("currencyMode"); });
+  settings.setCurrencyMode(false);
+  EXPECT_EQ(changes.count(), 0u);
+  settings.setCurrencyMode(true);
+  settings.setCurrencyMode(true);
+  settings.setRoundedButtons(true);
+  settings.setSoundsEnabled(false);
+  settings.setCurrencyMode(false);
+  ASSERT_EQ(changes.count(), 2u);
+  EXPECT_EQ(changes.records()[0].snapshot, "true");
+  EXPECT_EQ(changes.records()[1].snapshot, "false");
+  for (const auto& record : changes.records()) {
+    EXPECT_EQ(record.object, nullptr);
+    EXPECT_FALSE(record.hasUserInfo);
+  }
+}
+
+TEST_F(QVRTallixSettingsTests, SharedSettingsAreMadeOncePerEnvironmentAndSeeNoLaterDefaults) {
+  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
+  EXPECT_EQ(&settings, &QVRTallixSettings::sharedSettings());
+  environment().userDefaults().setBool("roundedButtons", true);
+  EXPECT_FALSE(QVRTallixSettings::sharedSettings().hasRoundedButtons());
+  settings.setCurrencyMode(true);
+  {
+    ScopedEnvironment other("en_US");
+    EXPECT_NE(&QVRTallixSettings::sharedSettings(), &settings);
+    EXPECT_FALSE(QVRTallixSettings::sharedSettings().currencyMode());
+    // A setter of one environment's settings reaches that environment's sound service only.
+    settings.setSoundsEnabled(false);
+    EXPECT_EQ(other.environment().soundsEnabled(), true);
+  }
+  EXPECT_EQ(environment().soundsEnabled(), false);
+}
+
+}  // namespace
