@@ -22,6 +22,8 @@ struct Group {
 
 constexpr Group groups[] = {
     {"numbers", "numbers/"},
+    {"keys", "keys/"},
+    {"eval", "eval/"},
 };
 
 }  // namespace

@@ -206,19 +206,21 @@ class Evaluator {
   // The whole evaluation: a failing step ends it with a log line and not-a-number.
   QVRTallixNumber result(Span list) {
     const DepthScope scope(_depth);
+    // The lists live outside the try block: the log names the one the failing step received.
+    List grouped, functioned, powered, multiplied;
     Span stepInput = list;
     try {
       if (_depth > QVRTallixExpression::maximumNestingDepth) {
         throw QVRException::range("groups nested deeper than " +
                                   std::to_string(QVRTallixExpression::maximumNestingDepth));
       }
-      const List grouped = parentheses(stepInput);
+      grouped = parentheses(stepInput);
       stepInput = grouped;
-      const List functioned = functions(stepInput);
+      functioned = functions(stepInput);
       stepInput = functioned;
-      const List powered = binaryPass(stepInput, QVRTallixOperationClass::exponents);
+      powered = binaryPass(stepInput, QVRTallixOperationClass::exponents);
       stepInput = powered;
-      const List multiplied = binaryPass(stepInput, QVRTallixOperationClass::multiplyDivide);
+      multiplied = binaryPass(stepInput, QVRTallixOperationClass::multiplyDivide);
       stepInput = multiplied;
       const std::optional<QVRTallixNumber> sum = addSubtract(stepInput);
       return QVRTallixNumber(sum ? sum->decimalNumber() : std::nullopt);

@@ -4,116 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/QVRUserLocale.h"
 #include "expression/QVRTallixExpression.h"
+#include "support/KeyTyping.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TallixTest.h"
 
 namespace {
-
-// The key names of `tallix eval` (words of two or more letters).
-const std::map<std::string, QVRTallixKeyType, std::less<>> keyNames = {
-    {"sin", QVRTallixKeyTypeSine},
-    {"cos", QVRTallixKeyTypeCosine},
-    {"tan", QVRTallixKeyTypeTangent},
-    {"asin", QVRTallixKeyTypeInverseSine},
-    {"acos", QVRTallixKeyTypeInverseCosine},
-    {"atan", QVRTallixKeyTypeInverseTangent},
-    {"sinh", QVRTallixKeyTypeHyperbolicSine},
-    {"cosh", QVRTallixKeyTypeHyperbolicCosine},
-    {"tanh", QVRTallixKeyTypeHyperbolicTangent},
-    {"asinh", QVRTallixKeyTypeInverseHyperbolicSine},
-    {"acosh", QVRTallixKeyTypeInverseHyperbolicCosine},
-    {"atanh", QVRTallixKeyTypeInverseHyperbolicTangent},
-    {"ln", QVRTallixKeyTypeNaturalLogarithm},
-    {"log", QVRTallixKeyTypeLogarithmBase10},
-    {"log10", QVRTallixKeyTypeLogarithmBase10},
-    {"log2", QVRTallixKeyTypeLogarithmBase2},
-    {"logy", QVRTallixKeyTypeLogarithmToABase},
-    {"exp", QVRTallixKeyTypeExponential},
-    {"sqrt", QVRTallixKeyTypeSquareRoot},
-    {"cbrt", QVRTallixKeyTypeCubeRoot},
-    {"root", QVRTallixKeyTypeXthRootOfY},
-    {"yroot", QVRTallixKeyTypeYthRootOfX},
-    {"pow", QVRTallixKeyTypePower},
-    {"ypow", QVRTallixKeyTypeReversePower},
-    {"sq", QVRTallixKeyTypeSquare},
-    {"cube", QVRTallixKeyTypeCube},
-    {"inv", QVRTallixKeyTypeReciprocal},
-    {"fact", QVRTallixKeyTypeFactorial},
-    {"ee", QVRTallixKeyTypeEngineeringExponent},
-    {"tenpow", QVRTallixKeyTypeTenToThePower},
-    {"twopow", QVRTallixKeyTypeTwoToThePower},
-    {"rnd", QVRTallixKeyTypeRound},
-    {"round", QVRTallixKeyTypeRound},
-    {"pi", QVRTallixKeyTypePi},
-    {"euler", QVRTallixKeyTypeEulersNumber},
-    {"neg", QVRTallixKeyTypeSignChange},
-    {"del", QVRTallixKeyTypeDelete},
-    {"rad", QVRTallixKeyTypeAngleModeDegrees},
-    {"deg", QVRTallixKeyTypeAngleModeRadians}};
-
-bool isLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-std::string lowercased(std::string text) {
-  for (char& c : text) c = static_cast<char>(isLetter(c) && c < 'a' ? c + 32 : c);
-  return text;
-}
-
-// The keys that `text` types; none for an unknown key name.
-std::optional<std::vector<QVRTallixKeyType>> keysOf(const std::string& text) {
-  std::vector<QVRTallixKeyType> keys;
-  for (std::size_t index = 0; index < text.size();) {
-    if (isLetter(text[index])) {
-      std::size_t end = index;
-      while (end < text.size() && isLetter(text[end])) ++end;
-      std::size_t digitsEnd = end;
-      while (digitsEnd < text.size() && isDigit(text[digitsEnd])) ++digitsEnd;
-      const std::string word = text.substr(index, end - index);
-      if (auto found = keyNames.find(lowercased(text.substr(index, digitsEnd - index)));
-          digitsEnd > end && found != keyNames.end()) {
-        keys.push_back(found->second);
-        index = digitsEnd;
-      } else if (word.size() == 1) {
-        keys.push_back(QVRTallixExpression::keyTypeFromString(word));
-        index = end;
-      } else if (auto named = keyNames.find(lowercased(word)); named != keyNames.end()) {
-        keys.push_back(named->second);
-        index = end;
-      } else {
-        return std::nullopt;
-      }
-      continue;
-    }
-    std::size_t length = 1;
-    const auto lead = static_cast<unsigned char>(text[index]);
-    if (lead >= 0xF0)
-      length = 4;
-    else if (lead >= 0xE0)
-      length = 3;
-    else if (lead >= 0xC0)
-      length = 2;
-    std::string character = text.substr(index, length);
-    if (character == "×") character = "*";
-    if (character == "÷") character = "/";
-    if (character == "−") character = "-";
-    keys.push_back(QVRTallixExpression::keyTypeFromString(character));
-    index += length;
-  }
-  return keys;
-}
 
 std::string unescaped(const std::string& field) {
   std::string text;
@@ -157,7 +61,7 @@ TEST_P(QVRTallixGoldenEval, TypedKeysPrintTheRecordedLine) {
     if (tab == std::string::npos) continue;
     const std::string keysText = unescaped(line.substr(0, tab));
     std::string expected = unescaped(line.substr(tab + 1));
-    const auto keys = keysOf(keysText);
+    const auto keys = KeyTyping::keysOf(keysText);
     if (!keys) continue;
     ++cases;
     QVRTallixExpression expression;
@@ -183,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(RecordedOutputs, QVRTallixGoldenEval,
                                            "eval-radians"),
                          [](const auto& info) {
                            std::string name = info.param;
-                           for (char& c : name) c = isLetter(c) || isDigit(c) ? c : '_';
+                           for (char& c : name)
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                            return name;
                          });
 
