@@ -18,38 +18,25 @@ constexpr std::string_view uuidKey = "uuid";
 
 using Value = QVRKeyedUnarchiver::Value;
 
-// An element of a list of plain elements read as the platform's unsignedIntValue: integers cut
-// to their low 32 bits, reals through a 64-bit integer, flags as 0 or 1, a text as the integer
-// it begins with; anything else 0.
-std::uint32_t unsigned32BitValue(const Value& element) {
+// An operation value of a list of plain elements, read as the platform's unsignedIntValue of a
+// number object: integers cut to their low 32 bits, reals through a 64-bit integer, flags as 0
+// or 1. None for anything else, which no number object stands for.
+std::optional<std::uint32_t> unsigned32BitValue(const Value& element) {
   const QVRPropertyList* plain = element.propertyList();
-  if (!plain || element.kind() == Value::Kind::object) return 0;
+  if (!plain || element.kind() == Value::Kind::object) return std::nullopt;
   if (const bool* flag = plain->boolean()) return *flag ? 1 : 0;
   if (const std::int64_t* integer = plain->integer()) return static_cast<std::uint32_t>(*integer);
   if (const double* real = plain->real()) {
     if (!std::isfinite(*real) || std::fabs(*real) >= 9.0e18) return 0;
     return static_cast<std::uint32_t>(static_cast<std::int64_t>(*real));
   }
-  if (const std::string* text = plain->string()) {
-    std::uint64_t magnitude = 0;
-    std::size_t index = 0;
-    while (index < text->size() && (*text)[index] == ' ') ++index;
-    const bool negative = index < text->size() && (*text)[index] == '-';
-    if (negative || (index < text->size() && (*text)[index] == '+')) ++index;
-    for (; index < text->size() && (*text)[index] >= '0' && (*text)[index] <= '9'; ++index) {
-      // Only the low 32 bits survive, so the digits are accumulated modulo 2^32.
-      magnitude = (magnitude * 10 + static_cast<std::uint64_t>((*text)[index] - '0')) & 0xFFFFFFFF;
-    }
-    const auto value = static_cast<std::uint32_t>(magnitude);
-    return negative ? static_cast<std::uint32_t>(0u - value) : value;
-  }
-  return 0;
+  return std::nullopt;
 }
 
 // The components of an archived list: kept as they are when the last element is a component
 // (anything else is then left out); otherwise each number becomes a number component and every
-// other element an operation. None when an element that should be a component or a number
-// cannot be decoded.
+// other element, which must be a number object, an operation. None when an element cannot be
+// read so.
 std::optional<QVRTallixExpression::ComponentList> componentsFromArchivedList(const Value& list) {
   std::vector<Value> elements;
   if (!list.decodeArray([&](const Value& element) { elements.push_back(element); })) {
@@ -70,8 +57,10 @@ std::optional<QVRTallixExpression::ComponentList> componentsFromArchivedList(con
       auto number = element.decodeObjectOfClass<QVRTallixAnyNumber>();
       if (!number) return std::nullopt;
       components.emplace_back(std::move(*number));
+    } else if (const auto value = unsigned32BitValue(element)) {
+      components.emplace_back(static_cast<QVRTallixOperation>(*value));
     } else {
-      components.emplace_back(static_cast<QVRTallixOperation>(unsigned32BitValue(element)));
+      return std::nullopt;
     }
   }
   return components;

@@ -109,4 +109,12 @@ inline std::optional<std::vector<QVRTallixKeyType>> keysOf(const std::string& te
   return keys;
 }
 
+// Presses the keys of `text` on the expression.
+inline void type(QVRTallixExpression& expression, const std::string& text) {
+  const auto keys = keysOf(text);
+  if (keys) {
+    for (const QVRTallixKeyType key : *keys) expression.handleKey(key);
+  }
+}
+
 }  // namespace KeyTyping
