@@ -52,8 +52,12 @@ std::unique_ptr<QVRTallixConstantNumber> QVRTallixConstantNumber::initWithCoder(
     QVRKeyedUnarchiver& coder) {
   std::optional<QVRTallixNumber> number = QVRTallixNumber::initWithCoder(coder);
   if (!number) return nullptr;
-  return std::make_unique<QVRTallixConstantNumber>(std::move(*number),
-                                                   coder.decodeStringForKey(titleKey).value_or(""));
+  std::string title = coder.decodeStringForKey(titleKey).value_or("");
+  if (coder.className() == "QVRTallixGlobalConstantNumber") {
+    return std::make_unique<QVRTallixGlobalConstantNumber>("", std::move(*number), std::move(title),
+                                                           false);
+  }
+  return std::make_unique<QVRTallixConstantNumber>(std::move(*number), std::move(title));
 }
 
 void PrintTo(const QVRTallixConstantNumber& constant, std::ostream* stream) {

@@ -50,11 +50,12 @@ class QVRTallixConstantNumber {
   virtual std::vector<std::string_view> archiveSuperclassNames() const {
     return {QVRTallixNumber::archiveClassName()};
   }
-  static std::array<std::string_view, 1> decodableClassNames() {
-    return {"QVRTallixConstantNumber"};
+  static std::array<std::string_view, 2> decodableClassNames() {
+    return {"QVRTallixConstantNumber", "QVRTallixGlobalConstantNumber"};
   }
   virtual void encodeWithCoder(QVRKeyedArchiver& coder) const;
-  // None when the number's record cannot be read.
+  // A constant of the archived class (a built-in one decodes without name, shown); none when the
+  // number's record cannot be read.
   static std::unique_ptr<QVRTallixConstantNumber> initWithCoder(QVRKeyedUnarchiver& coder);
 
   // Sorts constants by title (stable, so equal titles keep their order).
