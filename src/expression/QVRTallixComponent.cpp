@@ -1,5 +1,6 @@
 #include "expression/QVRTallixComponent.h"
 
+#include <algorithm>
 #include <limits>
 #include <ostream>
 

@@ -150,6 +150,11 @@ std::unique_ptr<QVRTallixExpression> QVRTallixExpression::initWithCoder(QVRKeyed
   std::unique_ptr<QVRTallixExpression> expression(new QVRTallixExpression(BareTag{}));
   expression->_radMode = coder.decodeBoolForKey(radModeKey);
   expression->_uuid = coder.decodeStringForKey(uuidKey);
+  // An identifier that could not be archived again (no text, or one with NUL) is refused.
+  if (expression->_uuid && (!QVRString::isValidUTF8(*expression->_uuid) ||
+                            expression->_uuid->find('\0') != std::string::npos)) {
+    return nullptr;
+  }
   const Value list = coder.valueForKey(componentsKey);
   if (!list) {
     expression->clearExpression();

@@ -180,7 +180,8 @@ class QVRTallixExpression {
   void encodeWithCoder(QVRKeyedArchiver& coder) const;
   // A missing "components" entry gives one blank typed number, a missing "uuid" a new identifier,
   // a missing "radMode" degrees; a list of plain elements (numbers and operation values) becomes
-  // components. None when the record holds something else than a list of those.
+  // components. None when the record holds something else than a list of those, or an
+  // identifier that is no text without NUL (it could not be archived again).
   static std::unique_ptr<QVRTallixExpression> initWithCoder(QVRKeyedUnarchiver& coder);
 
   // The current expression (QVRTallixExpression+Current.cpp): one per environment, read from

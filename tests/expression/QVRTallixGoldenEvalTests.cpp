@@ -19,19 +19,6 @@
 
 namespace {
 
-std::string unescaped(const std::string& field) {
-  std::string text;
-  for (std::size_t index = 0; index < field.size(); ++index) {
-    if (field[index] == '\\' && index + 1 < field.size()) {
-      const char next = field[++index];
-      text += next == 't' ? '\t' : next == 'n' ? '\n' : next;
-    } else {
-      text += field[index];
-    }
-  }
-  return text;
-}
-
 class QVRTallixGoldenEval : public TallixTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(QVRTallixGoldenEval, TypedKeysPrintTheRecordedLine) {
@@ -59,8 +46,8 @@ TEST_P(QVRTallixGoldenEval, TypedKeysPrintTheRecordedLine) {
   while (std::getline(input, line)) {
     const auto tab = line.find('\t');
     if (tab == std::string::npos) continue;
-    const std::string keysText = unescaped(line.substr(0, tab));
-    std::string expected = unescaped(line.substr(tab + 1));
+    const std::string keysText = line.substr(0, tab);
+    std::string expected = line.substr(tab + 1);
     const auto keys = KeyTyping::keysOf(keysText);
     if (!keys) continue;
     ++cases;

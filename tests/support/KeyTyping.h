@@ -1,7 +1,8 @@
 #pragma once
 
-#include <map>
+#include <cctype>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -9,111 +10,66 @@
 
 // Typing text key by key as `tallix eval` does: characters through keyTypeFromString (with the
 // display's signs × ÷ − for * / -), and words of two or more letters naming the keys that have
-// no character ("sin", "inv", "pi", "rad", "del", ...).
+// no character of their own.
 namespace KeyTyping {
 
-// The key names of `tallix eval` (words of two or more letters).
-inline const std::map<std::string, QVRTallixKeyType, std::less<>> keyNames = {
-    {"sin", QVRTallixKeyTypeSine},
-    {"cos", QVRTallixKeyTypeCosine},
-    {"tan", QVRTallixKeyTypeTangent},
-    {"asin", QVRTallixKeyTypeInverseSine},
-    {"acos", QVRTallixKeyTypeInverseCosine},
-    {"atan", QVRTallixKeyTypeInverseTangent},
-    {"sinh", QVRTallixKeyTypeHyperbolicSine},
-    {"cosh", QVRTallixKeyTypeHyperbolicCosine},
-    {"tanh", QVRTallixKeyTypeHyperbolicTangent},
-    {"asinh", QVRTallixKeyTypeInverseHyperbolicSine},
-    {"acosh", QVRTallixKeyTypeInverseHyperbolicCosine},
-    {"atanh", QVRTallixKeyTypeInverseHyperbolicTangent},
-    {"ln", QVRTallixKeyTypeNaturalLogarithm},
-    {"log", QVRTallixKeyTypeLogarithmBase10},
-    {"log10", QVRTallixKeyTypeLogarithmBase10},
-    {"log2", QVRTallixKeyTypeLogarithmBase2},
-    {"logy", QVRTallixKeyTypeLogarithmToABase},
-    {"exp", QVRTallixKeyTypeExponential},
-    {"sqrt", QVRTallixKeyTypeSquareRoot},
-    {"cbrt", QVRTallixKeyTypeCubeRoot},
-    {"root", QVRTallixKeyTypeXthRootOfY},
-    {"yroot", QVRTallixKeyTypeYthRootOfX},
-    {"pow", QVRTallixKeyTypePower},
-    {"ypow", QVRTallixKeyTypeReversePower},
-    {"sq", QVRTallixKeyTypeSquare},
-    {"cube", QVRTallixKeyTypeCube},
-    {"inv", QVRTallixKeyTypeReciprocal},
-    {"fact", QVRTallixKeyTypeFactorial},
-    {"ee", QVRTallixKeyTypeEngineeringExponent},
-    {"tenpow", QVRTallixKeyTypeTenToThePower},
-    {"twopow", QVRTallixKeyTypeTwoToThePower},
-    {"rnd", QVRTallixKeyTypeRound},
-    {"round", QVRTallixKeyTypeRound},
-    {"pi", QVRTallixKeyTypePi},
-    {"euler", QVRTallixKeyTypeEulersNumber},
-    {"neg", QVRTallixKeyTypeSignChange},
-    {"del", QVRTallixKeyTypeDelete},
-    {"rad", QVRTallixKeyTypeAngleModeDegrees},
-    {"deg", QVRTallixKeyTypeAngleModeRadians}};
+// Each key name with its key type.
+inline constexpr const char* keyNames =
+    "sin 46 cos 48 tan 50 asin 47 acos 49 atan 51 sinh 53 cosh 55 tanh 57 asinh 54 acosh 56 "
+    "atanh 58 ln 40 log 42 log10 42 log2 43 logy 41 exp 44 sqrt 35 cbrt 36 root 37 yroot 38 "
+    "pow 30 ypow 31 sq 28 cube 29 inv 34 fact 27 ee 39 tenpow 32 twopow 33 rnd 25 round 25 "
+    "pi 52 euler 45 neg 15 del 10 rad 59 deg 60";
 
-inline bool isLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-inline bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-inline std::string lowercased(std::string text) {
-  for (char& c : text) c = static_cast<char>(isLetter(c) && c < 'a' ? c + 32 : c);
-  return text;
+inline std::optional<QVRTallixKeyType> named(std::string word) {
+  for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::istringstream names(keyNames);
+  std::string name;
+  for (std::uint64_t key = 0; names >> name >> key;) {
+    if (name == word) return static_cast<QVRTallixKeyType>(key);
+  }
+  return std::nullopt;
 }
 
 // The keys that `text` types; none for an unknown key name.
 inline std::optional<std::vector<QVRTallixKeyType>> keysOf(const std::string& text) {
+  const auto isLetter = [&](std::size_t i) {
+    return i < text.size() &&
+           ((text[i] >= 'a' && text[i] <= 'z') || (text[i] >= 'A' && text[i] <= 'Z'));
+  };
+  const auto isDigit = [&](std::size_t i) {
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+  };
   std::vector<QVRTallixKeyType> keys;
   for (std::size_t index = 0; index < text.size();) {
-    if (isLetter(text[index])) {
-      std::size_t end = index;
-      while (end < text.size() && isLetter(text[end])) ++end;
-      std::size_t digitsEnd = end;
-      while (digitsEnd < text.size() && isDigit(text[digitsEnd])) ++digitsEnd;
-      const std::string word = text.substr(index, end - index);
-      if (auto found = keyNames.find(lowercased(text.substr(index, digitsEnd - index)));
-          digitsEnd > end && found != keyNames.end()) {
-        keys.push_back(found->second);
-        index = digitsEnd;
-      } else if (word.size() == 1) {
-        keys.push_back(QVRTallixExpression::keyTypeFromString(word));
-        index = end;
-      } else if (auto named = keyNames.find(lowercased(word)); named != keyNames.end()) {
-        keys.push_back(named->second);
-        index = end;
-      } else {
-        return std::nullopt;
-      }
-      continue;
+    std::size_t end = index;
+    while (isLetter(end)) ++end;
+    std::size_t digitsEnd = end;
+    while (end > index && isDigit(digitsEnd)) ++digitsEnd;
+    std::optional<QVRTallixKeyType> key;
+    if (digitsEnd > end && (key = named(text.substr(index, digitsEnd - index)))) {
+      end = digitsEnd;
+    } else if (end > index + 1 && !(key = named(text.substr(index, end - index)))) {
+      return std::nullopt;
+    } else if (end == index) {
+      // One character (one to four bytes of UTF-8).
+      const auto lead = static_cast<unsigned char>(text[index]);
+      end = index + (lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1);
     }
-    std::size_t length = 1;
-    const auto lead = static_cast<unsigned char>(text[index]);
-    if (lead >= 0xF0)
-      length = 4;
-    else if (lead >= 0xE0)
-      length = 3;
-    else if (lead >= 0xC0)
-      length = 2;
-    std::string character = text.substr(index, length);
-    if (character == "×") character = "*";
-    if (character == "÷") character = "/";
-    if (character == "−") character = "-";
-    keys.push_back(QVRTallixExpression::keyTypeFromString(character));
-    index += length;
+    std::string character = text.substr(index, end - index);
+    character = character == "×"   ? "*"
+                : character == "÷" ? "/"
+                : character == "−" ? "-"
+                                   : character;
+    keys.push_back(key.value_or(QVRTallixExpression::keyTypeFromString(character)));
+    index = end;
   }
   return keys;
 }
 
 // Presses the keys of `text` on the expression.
 inline void type(QVRTallixExpression& expression, const std::string& text) {
-  const auto keys = keysOf(text);
-  if (keys) {
-    for (const QVRTallixKeyType key : *keys) expression.handleKey(key);
+  for (const QVRTallixKeyType key : keysOf(text).value_or(std::vector<QVRTallixKeyType>{})) {
+    expression.handleKey(key);
   }
 }
 
