@@ -13,7 +13,6 @@
 // no character of their own.
 namespace KeyTyping {
 
-// Each key name with its key type.
 inline constexpr const char* keyNames =
     "sin 46 cos 48 tan 50 asin 47 acos 49 atan 51 sinh 53 cosh 55 tanh 57 asinh 54 acosh 56 "
     "atanh 58 ln 40 log 42 log10 42 log2 43 logy 41 exp 44 sqrt 35 cbrt 36 root 37 yroot 38 "
@@ -32,19 +31,13 @@ inline std::optional<QVRTallixKeyType> named(std::string word) {
 
 // The keys that `text` types; none for an unknown key name.
 inline std::optional<std::vector<QVRTallixKeyType>> keysOf(const std::string& text) {
-  const auto isLetter = [&](std::size_t i) {
-    return i < text.size() &&
-           ((text[i] >= 'a' && text[i] <= 'z') || (text[i] >= 'A' && text[i] <= 'Z'));
-  };
-  const auto isDigit = [&](std::size_t i) {
-    return i < text.size() && text[i] >= '0' && text[i] <= '9';
-  };
+  const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : ' '; };
   std::vector<QVRTallixKeyType> keys;
   for (std::size_t index = 0; index < text.size();) {
     std::size_t end = index;
-    while (isLetter(end)) ++end;
+    while (std::isalpha(static_cast<unsigned char>(at(end)))) ++end;
     std::size_t digitsEnd = end;
-    while (end > index && isDigit(digitsEnd)) ++digitsEnd;
+    while (end > index && std::isdigit(static_cast<unsigned char>(at(digitsEnd)))) ++digitsEnd;
     std::optional<QVRTallixKeyType> key;
     if (digitsEnd > end && (key = named(text.substr(index, digitsEnd - index)))) {
       end = digitsEnd;
@@ -56,10 +49,9 @@ inline std::optional<std::vector<QVRTallixKeyType>> keysOf(const std::string& te
       end = index + (lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1);
     }
     std::string character = text.substr(index, end - index);
-    character = character == "×"   ? "*"
-                : character == "÷" ? "/"
-                : character == "−" ? "-"
-                                   : character;
+    for (const auto& [sign, ascii] : {std::pair{"×", "*"}, {"÷", "/"}, {"−", "-"}}) {
+      if (character == sign) character = ascii;
+    }
     keys.push_back(key.value_or(QVRTallixExpression::keyTypeFromString(character)));
     index = end;
   }
