@@ -6,7 +6,6 @@
 #include "common/QVRKeyedArchiver.h"
 #include "common/QVRKeyedUnarchiver.h"
 
-
 const QVRCKRecordValue* QVRCKRecord::objectForKey(std::string_view key) const {
   const auto found = _fields.find(key);
   return found == _fields.end() ? nullptr : &found->second;

@@ -69,4 +69,3 @@ class QVRCKRecord {
   std::optional<std::string> _recordChangeTag;
   Fields _fields;
 };
-

@@ -130,7 +130,8 @@ QVRFileWriter::MovedAside QVRFileWriter::moveAside(const std::filesystem::path& 
   MovedAside moved{file.parent_path() / stem, std::nullopt};
   std::error_code probe;
   for (int attempt = 1;
-       std::filesystem::exists(std::filesystem::symlink_status(moved.path, probe)) && attempt < 1000;
+       std::filesystem::exists(std::filesystem::symlink_status(moved.path, probe)) &&
+       attempt < 1000;
        ++attempt) {
     moved.path = file.parent_path() / (stem + "-" + std::to_string(attempt));
   }

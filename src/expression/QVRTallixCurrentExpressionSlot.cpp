@@ -11,9 +11,7 @@
 #include "common/QVRRunLoop.h"
 #include "expression/QVRTallixExpression.h"
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 QVRTallixCurrentExpressionSlot::QVRTallixCurrentExpressionSlot(QVREnvironment& environment)
     : _environment(environment) {
