@@ -100,10 +100,10 @@ class QVRTallixEditableNumber {
   static std::unique_ptr<QVRTallixEditableNumber> initWithCoder(QVRKeyedUnarchiver& coder);
   // An optional "-", then at most 15 digits with at most one "|".
   static bool isInternalForm(std::string_view text);
-  // The decimal separator of the user's locale, as the editing and the key typing see it.
-  static std::string _separator();
 
  private:
+  // The decimal separator of the user's locale.
+  static std::string _separator();
   bool hasSeparator() const { return _string.find(separator) != std::string::npos; }
   void postChange();
 
