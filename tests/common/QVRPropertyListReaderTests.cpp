@@ -91,9 +91,6 @@ TEST(QVRBinaryPropertyListReader, HandMadeObjectsReadAsTheirValues) {
        {{0x14, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
          0xFF, 0xFB}},
        std::int64_t{-5}},
-      {"eight-byte real",
-       {{0x23, 0x40, 0x09, 0x21, 0xFB, 0x54, 0x44, 0x2D, 0x18}},
-       3.141592653589793},
       {"UTF-16 text with a surrogate pair",
        {{0x63, 0x00, 0x41, 0xD8, 0x3D, 0xDE, 0x00}},
        "A\xF0\x9F\x98\x80"},
@@ -101,9 +98,6 @@ TEST(QVRBinaryPropertyListReader, HandMadeObjectsReadAsTheirValues) {
       {"count in an integer object",
        {leaf, {0xAF, 0x10, 0x02, 0x00, 0x00}},
        QVRPropertyList::Array{"leaf", "leaf"}},
-      {"dictionary with a repeated key keeps the last value",
-       {leaf, {0x10, 1}, {0x10, 2}, {0xD2, 0, 0, 1, 2}},
-       QVRPropertyList::Dictionary{{"leaf", std::int64_t{2}}}},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
@@ -158,8 +152,6 @@ TEST(QVRBinaryPropertyListReader, BadTrailersAreRefused) {
   };
   const std::vector<Case> cases = {
       {"offset size 0", trailer + 6, 0},
-      {"reference size 0", trailer + 7, 0},
-      {"no objects", trailer + 15, 0},
       {"more objects than the table holds", trailer + 15, 2},
       {"an offset table inside the header", trailer + 31, 4},
       {"an object offset inside the header", trailer - 1, 2},
@@ -234,19 +226,10 @@ TEST(QVRXMLPropertyListReader, DocumentsReadAsTheirValues) {
                                    {"s", "a & b < c"},
                                    {"d", QVRPropertyList::Date{0}},
                                    {"x", QVRPropertyList::Data{0, 1, 2}}}},
-      {"a negative CF$UID stays a dictionary",
-       "<dict><key>CF$UID</key><integer>-1</integer></dict>",
-       QVRPropertyList::Dictionary{{"CF$UID", std::int64_t{-1}}}},
-      {"comments and CDATA inside text", "<string>a<!-- note -->b<![CDATA[<c>]]></string>",
-       "ab<c>"},
       {"libplist's infinities", "<array><real>+infinity</real><real>-infinity</real></array>",
        QVRPropertyList::Array{HUGE_VAL, -HUGE_VAL}},
       {"reals beyond double", "<array><real>1e400</real><real>-1e-400</real></array>",
        QVRPropertyList::Array{HUGE_VAL, -0.0}},
-      {"base64 with blanks and padding", "<data>\n\tAQ==\n</data>", QVRPropertyList::Data{1}},
-      {"a repeated key keeps the last value",
-       "<dict><key>a</key><integer>1</integer><key>a</key><integer>2</integer></dict>",
-       QVRPropertyList::Dictionary{{"a", std::int64_t{2}}}},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
@@ -276,23 +259,14 @@ TEST(QVRXMLPropertyListReader, HostileAndBrokenDocumentsAreRefused) {
       "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]><plist><string>&d;&d;&d;</string></plist>";
   const std::vector<Case> cases = {
       {"entity expansion", laughs},
-      {"an external entity",
-       "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
-       "<plist><string>&x;</string></plist>"},
-      {"two values in <plist>", xmlDocument("<string>a</string><string>b</string>")},
-      {"text between elements", xmlDocument("<array>text<string>a</string></array>")},
       {"a key without its value", xmlDocument("<dict><key>a</key></dict>")},
       {"an element property lists do not have", xmlDocument("<set/>")},
       {"an integer beyond 64 bits", xmlDocument("<integer>9223372036854775808</integer>")},
       {"an integer that is text", xmlDocument("<integer>12abc</integer>")},
-      {"a real that is text", xmlDocument("<real>two</real>")},
-      {"a boolean with content", xmlDocument("<true>yes</true>")},
       {"February 29 of a common year", xmlDocument("<date>2023-02-29T00:00:00Z</date>")},
-      {"a date without its zone", xmlDocument("<date>2001-01-01T00:00:00</date>")},
       {"base64 with a bad character", xmlDocument("<data>AA*A</data>")},
       {"base64 with text after padding", xmlDocument("<data>AA==AA</data>")},
       {"an unclosed element", "<plist><array>"},
-      {"only the magic of a binary list", "bplist00"},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
