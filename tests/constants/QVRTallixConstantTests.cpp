@@ -53,7 +53,6 @@ TEST_F(QVRTallixConstants, TheBundledListKeepsEveryDigitTheDecimalHoldsAndTitles
   EXPECT_EQ(QVRTallixGlobalConstantNumber::constantNamed("Speed of Light")->title(),
             "Speed of Light in Vacuum (m/s)");
   EXPECT_EQ(QVRTallixConstantNumber::constants().size(), 26u);
-  EXPECT_LT(QVRTallixConstantNumber::visibleConstants().size(), 26u);
   EXPECT_TRUE(log().lines().empty());
   ScopedEnvironment german("de_DE");
   EXPECT_EQ(QVRTallixGlobalConstantNumber::constantNamed("Euler’s Number")->title(),

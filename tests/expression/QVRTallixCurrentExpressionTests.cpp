@@ -77,12 +77,8 @@ TEST_F(QVRTallixCurrentExpression, SavesEveryTenSecondsWhileDirtyAndAtTerminatio
 TEST_F(QVRTallixCurrentExpression, UnreadableFilesAreLoggedAndKeptAsideForANewExpression) {
   const auto good = *QVRKeyedArchiver::archivedDataWithRootObject(QVRTallixExpression()).value;
   const auto number = *QVRKeyedArchiver::archivedDataWithRootObject(QVRTallixNumber()).value;
-  const std::string files[] = {std::string(512, '\x9c'),
-                               "",
-                               "2 + 3",
-                               std::string(good.begin(), good.begin() + good.size() / 2),
-                               std::string(number.begin(), number.end()),
-                               "a directory"};
+  const std::string files[] = {"", std::string(good.begin(), good.begin() + good.size() / 2),
+                               std::string(number.begin(), number.end()), "a directory"};
   for (const std::string& bytes : files) {
     SCOPED_TRACE(bytes.size());
     restart();

@@ -88,12 +88,10 @@ TEST_F(QVRTallixExpressionArchive, PlainElementsBecomeComponentsAndBrokenRecords
       {"i-1 i4294967299", "? CloseParenthesis ", ") = 0"},
       // A list that ends in a component is one of components: other elements are left out.
       {"i7 c8", "Equal ", " = 0"},
-      {"", "", " = 0"},
       // A number makes a number component whatever "operation" says; no keys make Percent.
       {"Kb K", "number Percent ", "7 % = 0.07"},
       // Only number objects stand for operations, and only numbers are components' numbers.
       {"n2 s7", nullptr, nullptr},
-      {"a", nullptr, nullptr},
       {"n2 x", nullptr, nullptr},
       {"Ks", nullptr, nullptr},
       {"Kx", nullptr, nullptr},

@@ -81,35 +81,17 @@ TEST_F(QVRTallixExpressionTest, KeysGiveTheirComponentsLineAndAnnouncements) {
   } sessions[] = {
       {"", "#0", "0 = 0", 0},
       {"2+*", "2 ×", nullptr, 1},
-      {"2*(+", "2 +", "2 + = 2", 1},
-      {"()", "#0", nullptr, 1},
-      {"(*", "#0", nullptr, 1},
       {"2+3)", "2 + 3", "2 + 3 = 5", 0},
-      {"5(", "(", "( = 0", 1},
-      {"2+(3)(", "2 + (", nullptr, 1},
       {"2+neg", "2 + -0", "2 + 0 = 2", 2},
       {"(2+3)neg", "( 2 + 3 ) ±", "(2 + 3) ± = -5", 2},
-      {"(2+3)neg neg", "( 2 + 3 )", nullptr, 2},
-      {"4 inv inv", "4", nullptr, 1},
-      {"pi 3", "3", "3 = 3", 1},
       {"2+3=9", "2 + 9", "2 + 9 = 11", 1},
-      {"2+ del", "2", nullptr, 1},
-      {"7 del", "0", nullptr, 1},
-      {"pi del", "#0", nullptr, 1},
-      {"75 del", "7", nullptr, 1},
       {"12+3C", "0", "0 = 0", 1},
-      {"1.5.", "1.5", nullptr, 0},
-      {"12 neg", "-12", nullptr, 1},
       {"2+3\r", "2 + 3", nullptr, 0},
       {"3+=", "3 + =", "3 + = 6", 1},
-      {"2+==", "2 + = =", "2 + = 4", 1},
-      {"(2*)", "( 2 × )", "(2 ×) = 4", 1},
       {"2*(3+4)@-10%=", "2 × ( 3 + 4 ) ² − 10 % =", "2 × (3 + 4)² − 10 % = 88.2", 1},
       {"2*(. del", "2 × ( 0", "2 × (0 = 2", 1},
       {"200+%", nullptr, "200 + % = 600", 1},
       {"rad 30 sin", nullptr, "30 sin = -0.988031624092862", 1},
-      {"rad", "#0", nullptr, 1},
-      {"deg", "#0", nullptr, 0},
   };
   for (const auto& session : sessions) {
     SCOPED_TRACE(session.keys);
@@ -182,19 +164,13 @@ TEST_F(QVRTallixExpressionTest, ListsEvaluateLenientlyAndFailuresLogOnce) {
     std::string log;    // the one log line, or none
   } cases[] = {
       {"", "0", ""},
-      {"=", "0", ""},
-      {"%", "0", ""},
       {"3 + 4 ×", "7", ""},
       {"(", "0", ""},
       {"2 × ( t", "2", ""},
-      {"2 × ( ( t", "2", ""},
       {"2 × ( t3. ×", "6", ""},
       {"3 = +", "6", ""},
-      {"2 = + 3", "5", ""},
-      {") 2 + 3", "5", ""},
       {") ( 2 + 3 ) × 2", "8", ""},
       {"1 ÷ 0", "Error", ""},
-      {"2 + 3 ( 4", "5", ""},
       {"÷ 5", "Error", "while evaulating (÷, 5)" + emptyArray},
       {"2 + ( ÷ 5 )", "Error", "while evaulating (÷, 5, =)" + emptyArray},
       {"2 t3. 4", "Error", "Couldn't handle add/subtract 100000 (2, 3., 4)"},
@@ -260,10 +236,7 @@ TEST_F(QVRTallixExpressionTest, OperationsAreInTheirClassesAndNumbersCompareOneW
     EXPECT_EQ(component.order(), std::uint64_t("0012344"[std::string(".PAMEFT").find(c)] - '0'));
     EXPECT_EQ(component.name().has_value(), value < 40);
   }
-  EXPECT_EQ(QVRTallixComponent(QVRTallixOperationXRTY).editString(), "ˣ√y");
-  EXPECT_EQ(QVRTallixComponent(QVRTallixOperationYRTX).editString(), "ʸ√x");
   EXPECT_EQ(QVRTallixComponent(QVRTallixOperation(40)).description(), "(null)");
-  EXPECT_FALSE(QVRTallixComponent(QVRTallixOperation(40)).accessibilityLabel());
   // A component made from no number counts as an operation, of kind none.
   const QVRTallixComponent none = QVRTallixComponent::componentWithTallixNumber(std::nullopt);
   EXPECT_EQ(std::string(*none.name()) + *none.editString() + *none.accessibilityLabel(),
@@ -276,8 +249,6 @@ TEST_F(QVRTallixExpressionTest, OperationsAreInTheirClassesAndNumbersCompareOneW
   EXPECT_TRUE(c[3].isEqual(c[1]) && !c[1].isEqual(c[3]) && !c[1].isEqual(c[2]));
   EXPECT_FALSE(c[3].isEqual(none));
   EXPECT_TRUE(c[4].isEqual(QVRTallixComponent::componentWithTallixNumber(QVRTallixNumber())));
-  const QVRTallixComponent copy = c[0].copy();
-  EXPECT_TRUE(copy.isEqual(c[0]) && copy.editableNumber() != c[0].editableNumber());
 }
 
 TEST_F(QVRTallixExpressionTest, TypedCharactersGiveTheirKeys) {
@@ -286,12 +257,10 @@ TEST_F(QVRTallixExpressionTest, TypedCharactersGiveTheirKeys) {
     const char* text;
     std::uint64_t key;
   } cases[] = {
-      {"en_US", "71", 7},    {"en_US", "x7", 61}, {"en_US", "", 61},         {"en_US", "\x7f", 10},
-      {"en_US", "c", 11},    {"en_US", "\r", 12}, {"en_US", "\uf739", 12},   {"en_US", ",", 13},
-      {"en_US", "±", 15},    {"en_US", "]", 17},  {"en_US", "#", 29},        {"en_US", "√", 35},
-      {"en_US", "E", 39},    {"en_US", "e", 44},  {"en_US", "×", 61},        {"en_US", "٫", 61},
-      {"en_US", "\xff", 61}, {"en_US", "𝟙", 61},  {"en_US", "\xe2\x88", 61}, {"ar_EG", "٫", 13},
-      {"ar_EG", "٫5", 61},   {"ar_EG", ".", 13},  {"de_DE", ",", 13},        {"de_DE", ".", 13},
+      {"en_US", "71", 7}, {"en_US", "", 61},     {"en_US", "\x7f", 10}, {"en_US", "\uf739", 12},
+      {"en_US", ",", 13}, {"en_US", "±", 15},    {"en_US", "√", 35},    {"en_US", "×", 61},
+      {"en_US", "٫", 61}, {"en_US", "\xff", 61}, {"en_US", "𝟙", 61},    {"en_US", "\xe2\x88", 61},
+      {"ar_EG", "٫", 13}, {"ar_EG", "٫5", 61},   {"de_DE", ",", 13},    {"de_DE", ".", 13},
   };
   for (const auto& c : cases) {
     ScopedEnvironment scoped(c.locale);
