@@ -5,8 +5,10 @@
 #include <optional>
 
 #include "common/QVRBundle.h"
+#include "common/QVREnvironment.h"
 #include "constants/QVRTallixGlobalConstantNumber.h"
 #include "expression/QVRTallixExpression.h"
+#include "numbers/QVRTallixLocaleSymbols.h"
 
 namespace {
 
@@ -164,7 +166,9 @@ QVRTallixKeyType QVRTallixExpression::keyTypeFromString(std::string_view text) {
   if (const std::optional<char16_t> first = firstUTF16Unit(text)) {
     if (const auto keyType = keyTypeOfCharacter(*first)) return *keyType;
   }
-  if (text == QVRTallixEditableNumber::_separator()) return QVRTallixKeyTypeDecimalSeparator;
+  const auto symbols =
+      QVRTallixLocaleSymbols::symbolsForLocale(QVREnvironment::current().localeIdentifier());
+  if (symbols && text == symbols->decimalSeparator) return QVRTallixKeyTypeDecimalSeparator;
   return QVRTallixKeyTypeNone;
 }
 
