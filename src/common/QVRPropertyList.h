@@ -75,6 +75,10 @@ class QVRPropertyList {
   // An integer, a real or a boolean as a double; else none.
   std::optional<double> doubleValue() const;
 
+  // The value on one line, for log messages: numbers and texts as they are, data as its length,
+  // lists in parentheses, dictionaries in braces.
+  std::string description() const;
+
   friend bool operator==(const QVRPropertyList&, const QVRPropertyList&) = default;
 
  private:

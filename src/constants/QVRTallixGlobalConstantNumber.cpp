@@ -36,42 +36,6 @@ std::string className(const QVRPropertyList& value) {
   return "NSObject";
 }
 
-// A property-list value on one line, for the log.
-std::string text(const QVRPropertyList& value) {
-  switch (value.type()) {
-    case QVRPropertyList::Type::boolean:
-      return *value.boolean() ? "1" : "0";
-    case QVRPropertyList::Type::integer:
-      return std::to_string(*value.integer());
-    case QVRPropertyList::Type::real:
-      return QVRTallixDecimal::fromDouble(*value.real()).description();
-    case QVRPropertyList::Type::string:
-      return *value.string();
-    case QVRPropertyList::Type::data:
-      return "{length = " + std::to_string(value.data()->size()) + "}";
-    case QVRPropertyList::Type::date:
-      return std::to_string(value.date()->secondsSinceReferenceDate);
-    case QVRPropertyList::Type::uid:
-      return std::to_string(value.uid()->value);
-    case QVRPropertyList::Type::array: {
-      std::string joined = "(";
-      for (const QVRPropertyList& element : *value.array()) {
-        if (joined.size() > 1) joined += ", ";
-        joined += text(element);
-      }
-      return joined + ")";
-    }
-    case QVRPropertyList::Type::dictionary: {
-      std::string joined = "{";
-      for (const auto& [key, element] : *value.dictionary()) {
-        joined += key + " = " + text(element) + "; ";
-      }
-      return joined + "}";
-    }
-  }
-  return "";
-}
-
 }  // namespace
 
 std::vector<std::shared_ptr<QVRTallixGlobalConstantNumber>>
@@ -118,7 +82,7 @@ std::unique_ptr<QVRTallixGlobalConstantNumber> QVRTallixGlobalConstantNumber::in
     decimal = QVRTallixDecimal::fromDouble(*value->doubleValue());
   } else {
     QVRLogger::logFormat("Unhandled value class " + (value ? className(*value) : "(null)") + ":" +
-                         (value ? text(*value) : "(null)"));
+                         (value ? value->description() : "(null)"));
     return nullptr;
   }
 

@@ -1,6 +1,5 @@
 #include "expression/QVRTallixCurrentExpressionSlot.h"
 
-#include <ctime>
 #include <string>
 #include <system_error>
 
@@ -12,19 +11,7 @@
 #include "common/QVRRunLoop.h"
 #include "expression/QVRTallixExpression.h"
 
-namespace {
-
-// "20260101T000000Z" for the run loop's current time.
-std::string utcTimestamp(QVRRunLoop& runLoop) {
-  const std::time_t seconds = QVRRunLoop::Clock::to_time_t(runLoop.now());
-  std::tm parts{};
-  gmtime_r(&seconds, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-  return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 QVRTallixCurrentExpressionSlot::QVRTallixCurrentExpressionSlot(QVREnvironment& environment)
     : _environment(environment) {
@@ -79,20 +66,11 @@ std::unique_ptr<QVRTallixExpression> QVRTallixCurrentExpressionSlot::readFile() 
 }
 
 void QVRTallixCurrentExpressionSlot::moveAside(const std::filesystem::path& file) {
-  const std::string stem =
-      file.filename().string() + ".corrupt-" + utcTimestamp(_environment.runLoop());
-  std::filesystem::path aside = file.parent_path() / stem;
-  std::error_code probe;
-  for (int attempt = 1; std::filesystem::exists(aside, probe) && attempt < 100; ++attempt) {
-    aside = file.parent_path() / (stem + "-" + std::to_string(attempt));
-  }
-  std::error_code moved;
-  std::filesystem::rename(file, aside, moved);
-  if (moved) {
-    QVRLogger::logError(
-        QVRError(std::string(QVRFileWriter::errorDomain), moved.value(), moved.message()),
-        "Keeping unreadable current expression " + file.string() + "; the next save replaces it");
+  const auto moved = QVRFileWriter::moveAside(file, "corrupt", _environment.runLoop().now());
+  if (moved.error) {
+    QVRLogger::logError(*moved.error, "Keeping unreadable current expression " + file.string() +
+                                          "; the next save replaces it");
   } else {
-    QVRLogger::logFormat("Kept unreadable current expression as " + aside.string());
+    QVRLogger::logFormat("Kept unreadable current expression as " + moved.path.string());
   }
 }

@@ -26,8 +26,8 @@ TEST_F(QVRVirtualRunLoopTests, TimersFireInDeadlineOrderWithTheClockAtTheirTime)
   auto four = QVRTimer::scheduledTimerWithTimeInterval(
       4s, [&] { fired.push_back("4@" + std::to_string(int(secondsSinceStart(runLoop())))); });
   runLoop().advanceBy(21s);
-  EXPECT_EQ(fired, (std::vector<std::string>{"4@4", "4@8", "10@10", "4@12", "4@16", "10@20",
-                                             "4@20"}));
+  EXPECT_EQ(fired,
+            (std::vector<std::string>{"4@4", "4@8", "10@10", "4@12", "4@16", "10@20", "4@20"}));
   EXPECT_EQ(secondsSinceStart(runLoop()), 21);
 }
 
@@ -88,7 +88,8 @@ TEST_F(QVRVirtualRunLoopTests, NegativeAndNotFiniteDurationsMoveNothing) {
 
 TEST_F(QVRVirtualRunLoopTests, HugeIntervalsAreClampedInsteadOfOverflowingTheClock) {
   int fired = 0;
-  auto timer = QVRTimer::scheduledTimerWithTimeInterval(QVRTimer::Interval(1e300), [&] { ++fired; });
+  auto timer =
+      QVRTimer::scheduledTimerWithTimeInterval(QVRTimer::Interval(1e300), [&] { ++fired; });
   runLoop().advanceBy(QVRTimer::Interval(1e9));
   EXPECT_EQ(fired, 0);
   runLoop().advanceBy(QVRTimer::Interval(1e20));

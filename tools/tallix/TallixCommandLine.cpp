@@ -27,7 +27,8 @@ std::string parseErrorText(const CLI::ParseError& error) {
   const std::string extras = "The following argument was not expected: ";
   const std::string extrasPlural = "The following arguments were not expected: ";
   if (text.rfind(extras, 0) == 0) return "unexpected argument '" + text.substr(extras.size()) + "'";
-  if (text.rfind(extrasPlural, 0) == 0) return "unexpected arguments " + text.substr(extrasPlural.size());
+  if (text.rfind(extrasPlural, 0) == 0)
+    return "unexpected arguments " + text.substr(extrasPlural.size());
   return text;
 }
 
@@ -50,8 +51,9 @@ std::string TallixCommandLine::overview() const {
     text += "  " + name + std::string(command->summary()) + "\n";
   }
   text += "\nWithout a command, tallix runs the line-mode calculator ('tallix lines').\n";
-  text += "Run 'tallix COMMAND --help' for a command's own options; 'tallix --version' for the "
-          "version.\n";
+  text +=
+      "Run 'tallix COMMAND --help' for a command's own options; 'tallix --version' for the "
+      "version.\n";
   return text;
 }
 
@@ -106,8 +108,8 @@ int TallixCommandLine::runCommand(TallixCommand& command, std::vector<std::strin
       io.write(command.usage());
       return TallixExitCode::success;
     }
-    io.writeError(prefix + parseErrorText(error) + " (see 'tallix " +
-                  std::string(command.name()) + " --help')\n");
+    io.writeError(prefix + parseErrorText(error) + " (see 'tallix " + std::string(command.name()) +
+                  " --help')\n");
     return TallixExitCode::usage;
   }
   if (help) {
