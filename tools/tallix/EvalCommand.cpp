@@ -1,5 +1,6 @@
 #include "tallix/EvalCommand.h"
 
+#include <fmt/format.h>
 #include <CLI/CLI.hpp>
 
 #include "expression/QVRTallixExpression.h"
@@ -8,11 +9,7 @@
 namespace tallix {
 
 std::string EvalCommand::usage() const {
-  std::string names;
-  for (const auto& [word, key] : TallixKeyTyper::words()) {
-    names += (names.empty() ? "" : " ") + std::string(word);
-  }
-  return R"USAGE(usage: tallix eval [--radians] [--] EXPR…
+  return fmt::format(R"USAGE(usage: tallix eval [--radians] [--] EXPR…
        tallix eval [--radians] < FILE
 
 Types each EXPR (or each line of standard input) key by key into a new expression, as on
@@ -23,20 +20,14 @@ the calculator's keyboard, and prints the expression with its result, one line e
     (1 + 2) × 3 = 9
     5! + 2 = 122
 
-Keys: digits, "." or "," (decimal separator), + - * / (also × − ÷), ^ (power), ( ) or [ ],
-% (percent), ! (factorial), @ (square), # (cube), √ (square root), ± (sign), E (times ten
-to the power), e (e to the power), C or c (clear); blanks are ignored.
-Key names: )USAGE" +
-         names + R"USAGE(.
-Functions are postfix, as on the calculator: '30 sin' is the sine of 30, '2 sqrt' the
-square root of 2; 'rad' and 'deg' switch the angle unit.
-
+{}
 Options:
   --radians   angles in radians (default: degrees)
   --help      this text
 
 Exit status: 0 when every expression was read, 2 for a bad option or an unknown key name.
-)USAGE";
+)USAGE",
+                     TallixKeyTyper::keysHelp());
 }
 
 void EvalCommand::configure(CLI::App& command) {
@@ -71,7 +62,8 @@ int EvalCommand::run(TallixIO& io) {
     } else if (!optionsEnded && argument == "--radians") {
       radians = true;
     } else if (!optionsEnded && argument.starts_with("--")) {
-      io.writeError("tallix eval: unknown option '" + argument + "' (see 'tallix eval --help')\n");
+      io.writeError(
+          fmt::format("tallix eval: unknown option '{}' (see 'tallix eval --help')\n", argument));
       return TallixExitCode::usage;
     } else {
       expressions.push_back(argument);
@@ -87,7 +79,8 @@ int EvalCommand::run(TallixIO& io) {
       line->push_back('\n');
       io.write(*line);
     } else {
-      io.writeError("tallix eval: " + TallixKeyTyper::unknownWordMessage(unknownWord, text) + "\n");
+      io.writeError(
+          fmt::format("tallix eval: {}\n", TallixKeyTyper::unknownWordMessage(unknownWord, text)));
       status = TallixExitCode::usage;
     }
   };

@@ -1,5 +1,6 @@
 #include "tallix/LineModeCommand.h"
 
+#include <fmt/format.h>
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <vector>
@@ -21,19 +22,21 @@ std::string_view trimmed(std::string_view text) {
 }  // namespace
 
 std::string LineModeCommand::usage() const {
-  return R"USAGE(usage: tallix [--radians]
+  return fmt::format(R"USAGE(usage: tallix [--radians]
        tallix lines [--radians]
 
 A calculator on the terminal: type keys (as for 'tallix eval') and press Enter to see the
 expression and its result. The result stays: '*2' goes on from it, a digit starts a new
 calculation, 'C' clears. 'help' shows this text, 'quit' (or the end of input) ends.
 The expression on the display is kept in the application-support directory and comes
-back at the next start.
+back at the next start; Control-C leaves too, keeping it.
 
+{}
 Options:
   --radians   angles in radians (default: degrees)
   --help      this text
-)USAGE";
+)USAGE",
+                     TallixKeyTyper::keysHelp());
 }
 
 void LineModeCommand::configure(CLI::App& command) {
@@ -49,16 +52,23 @@ int LineModeCommand::run(TallixIO& io) {
     if (argument == "--radians") {
       radians = true;
     } else {
-      io.writeError(std::string("tallix: ") +
-                    (argument.starts_with("-") ? "unknown option '" : "unexpected argument '") +
-                    argument + "' (see 'tallix --help')\n");
+      io.writeError(fmt::format(
+          "tallix: {} '{}' (see 'tallix --help')\n",
+          argument.starts_with("-") ? "unknown option" : "unexpected argument", argument));
       return TallixExitCode::usage;
     }
   }
 
   QVREnvironment& environment = QVREnvironment::current();
-  io.beginInteractiveInput(prompt, environment.applicationSupportDirectory() / historyFileName);
+  const bool terminal =
+      io.beginInteractiveInput(prompt, environment.applicationSupportDirectory() / historyFileName);
   if (radians) QVRTallixExpression::currentExpression()->setRadMode(true);
+  if (terminal) {
+    // Someone at a terminal sees what the next line goes on from.
+    io.write(fmt::format(
+        "On the display: {}. Type keys and press Enter; 'help' lists the keys, 'quit' leaves.\n",
+        QVRTallixExpression::currentExpression()->result().formattedString()));
+  }
   const TallixKeyTyper typer;
   std::vector<QVRTallixKeyType> keys;
   while (const auto line = io.readLine()) {
@@ -70,12 +80,15 @@ int LineModeCommand::run(TallixIO& io) {
     }
     keys.clear();
     if (const auto unknown = typer.keyTypes(*line, keys)) {
-      io.writeError("tallix: " + TallixKeyTyper::unknownWordMessage(*unknown, *line) + "\n");
+      io.writeError(
+          fmt::format("tallix: {}\n", TallixKeyTyper::unknownWordMessage(*unknown, *line)));
       continue;
     }
     const std::shared_ptr<QVRTallixExpression> current = QVRTallixExpression::currentExpression();
     for (const QVRTallixKeyType key : keys) current->handleKey(key);
-    io.write(current->stringDescription() + "\n");
+    std::string printed = current->stringDescription();
+    printed += '\n';
+    io.write(printed);
     // Enter was the Equal key: the result stays on the display as the next expression.
     auto next = std::make_shared<QVRTallixExpression>(current->result());
     next->setRadMode(current->radMode());

@@ -75,11 +75,12 @@ void TallixStandardIO::writeError(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-void TallixStandardIO::beginInteractiveInput(std::string_view prompt,
+bool TallixStandardIO::beginInteractiveInput(std::string_view prompt,
                                              const std::filesystem::path& historyFile) {
   auto* loop = dynamic_cast<QVRPollRunLoop*>(&QVREnvironment::current().runLoop());
-  if (!loop || _reader) return;
-  if (isatty(STDIN_FILENO)) {
+  if (!loop || _reader) return false;
+  const bool terminal = isatty(STDIN_FILENO);
+  if (terminal) {
     _reader = std::make_unique<TallixEditLineReader>(*loop, std::string(prompt), historyFile);
   } else {
     _reader = std::make_unique<TallixRunLoopLineReader>(*loop, STDIN_FILENO, std::move(_input),
@@ -91,6 +92,7 @@ void TallixStandardIO::beginInteractiveInput(std::string_view prompt,
     if (_signal == 0) _signal = signal;
     _reader->interrupt();
   });
+  return terminal;
 }
 
 std::optional<std::string> TallixBufferIO::readLine() {

@@ -25,11 +25,12 @@ class TallixIO {
   // The line-mode calculator's input: line editing with `prompt` and a history kept in
   // `historyFile` when standard input is a terminal, and reading while the run loop runs, so
   // that its timers fire and SIGINT, SIGTERM or SIGHUP end the input. Input given in advance
-  // has nothing to switch.
-  virtual void beginInteractiveInput(std::string_view prompt,
+  // has nothing to switch. Answers whether someone types at a terminal.
+  virtual bool beginInteractiveInput(std::string_view prompt,
                                      const std::filesystem::path& historyFile) {
     (void)prompt;
     (void)historyFile;
+    return false;
   }
   // The termination signal that ended the input; 0 when none did.
   virtual int interruptingSignal() const { return 0; }
@@ -48,7 +49,7 @@ class TallixStandardIO final : public TallixIO {
   std::optional<std::string> readLine() override;
   void write(std::string_view text) override;
   void writeError(std::string_view text) override;
-  void beginInteractiveInput(std::string_view prompt,
+  bool beginInteractiveInput(std::string_view prompt,
                              const std::filesystem::path& historyFile) override;
   int interruptingSignal() const override { return _signal; }
 

@@ -1,5 +1,7 @@
 #include "tallix/TallixKeyTyper.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "expression/QVRTallixExpression.h"
@@ -154,9 +156,26 @@ std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
   return std::nullopt;
 }
 
+std::string TallixKeyTyper::keysHelp() {
+  std::string names;
+  for (const auto& [word, key] : words()) {
+    if (!names.empty()) names += ' ';
+    names += word;
+  }
+  return fmt::format(
+      R"KEYS(Keys: digits, "." or "," (decimal separator), + - * / (also × − ÷), ^ (power), ( ) or [ ],
+% (percent), ! (factorial), @ (square), # (cube), √ (square root), ± (sign), E (times ten
+to the power), e (e to the power), C or c (clear); blanks are ignored.
+Key names: {}.
+Functions are postfix, as on the calculator: '30 sin' is the sine of 30, '2 sqrt' the
+square root of 2; 'rad' and 'deg' switch the angle unit.
+)KEYS",
+      names);
+}
+
 std::string TallixKeyTyper::unknownWordMessage(std::string_view word, std::string_view text) {
-  return "unknown key name '" + std::string(word) + "' in '" + std::string(text) +
-         "' (see 'tallix eval --help' for the key names)";
+  return fmt::format("unknown key name '{}' in '{}' (see 'tallix eval --help' for the key names)",
+                     word, text);
 }
 
 }  // namespace tallix

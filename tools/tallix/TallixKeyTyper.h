@@ -39,6 +39,9 @@ class TallixKeyTyper {
   std::optional<std::string> keyTypes(std::string_view text,
                                       std::vector<QVRTallixKeyType>& keys) const;
 
+  // The paragraph of the help texts that lists the keys and their names.
+  static std::string keysHelp();
+
   // The message for an unknown word in a text, without the program's prefix.
   static std::string unknownWordMessage(std::string_view word, std::string_view text);
 
