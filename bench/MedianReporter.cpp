@@ -68,10 +68,16 @@ void MedianReporter::ReportRuns(const std::vector<Run>& runs) {
     if (const double target = counter(run, "target_ns", 0); target > 0) {
       line += " (target under " + formatted(target) + verdict(nanoseconds, target);
     }
+    if (const double processor = counter(run, "cpu_per_item_ns", 0); processor > 0) {
+      line += "; processor time " + formatted(processor) + " per item";
+    }
     if (const double startup = counter(run, "startup_ns", 0); startup > 0) {
       const double target = counter(run, "startup_target_ns", 0);
       line += "; start-up " + formatted(startup) + " (target under " + formatted(target) +
               verdict(startup, target);
+      if (const double processor = counter(run, "startup_cpu_ns", 0); processor > 0) {
+        line += ", processor time " + formatted(processor);
+      }
     }
     if (const double memory = counter(run, "maxrss_MiB", 0); memory > 0) {
       char text[64];

@@ -6,11 +6,12 @@
 # on the whole file and once on one trivial expression, checks every answer against a reference
 # computed here with python3's decimal at 60 digits, and prints one table: µs per expression
 # ((batch time − start-up time) / N), start-up time, and the count of answers that disagree with
-# the reference beyond the tool's tolerance.
+# the reference beyond the tool's tolerance (PEERS_SHOW=N prints the first N of each tool).
 #
 # The expressions stay inside what every tool takes: exponents are integers from 0 to 6 and the
 # arguments of exp are at most 50, so bc never meets a power that exhausts its memory (such as
-# exp(62128*(-25733))); calc runs with -c so that an error (a division by zero) does not stop it.
+# exp(62128*(-25733))); every value on the way lies within 1e-100 and 1e100 in magnitude (tallix's
+# decimal ends at 1e127); calc runs with -c so that an error (a division by zero) does not stop it.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -128,7 +129,21 @@ def chain(depth=0):
     return ('chain', items)
 
 
+LIMIT = D(10) ** 100
+
+
+class OutOfRange(Exception):
+    pass
+
+
 def value(tree):
+    v = unchecked_value(tree)
+    if abs(v) > LIMIT or (v and abs(v) < 1 / LIMIT):
+        raise OutOfRange()
+    return v
+
+
+def unchecked_value(tree):
     kind = tree[0]
     if kind == 'n':
         return D(tree[1])
@@ -178,13 +193,18 @@ def render(tree, tool):
     return text
 
 
-trees = [chain() for _ in range(count)]
-references = []
-for tree in trees:
+# Every value on the way stays within 1e-100 and 1e100 in magnitude (or is zero): inside the
+# range of every tool (tallix's decimal ends at 1e127).
+trees, references = [], []
+while len(trees) < count:
+    tree = chain()
     try:
         references.append(value(tree))
+    except OutOfRange:
+        continue
     except (decimal.DivisionByZero, decimal.InvalidOperation, ZeroDivisionError):
         references.append(None)
+    trees.append(tree)
 
 
 # --- tools ----------------------------------------------------------------------------------------
@@ -251,16 +271,23 @@ def number_of(text):
 TOLERANCE = {'tallix': D('1e-9'), 'genius': D('1e-30'), 'calc': D('1e-15'), 'bc': D('1e-15')}
 
 
-def disagreements(tool, texts):
+SHOW = int(os.environ.get('PEERS_SHOW', '0'))
+
+
+def disagreements(tool, lines, texts):
     wrong = 0
-    for reference, text in zip(references, texts):
+    for line, reference, text in zip(lines, references, texts):
         got = number_of(text)
         if reference is None or got is None:
-            wrong += (reference is None) != (got is None)
-            continue
-        # Relative to the result, or to the largest operand size where a difference cancels.
-        if abs(got - reference) > TOLERANCE[tool] * max(abs(reference), D(1)):
+            agrees = (reference is None) == (got is None)
+        else:
+            # Relative to the result, and absolute below 1.
+            agrees = abs(got - reference) <= TOLERANCE[tool] * max(abs(reference), D(1))
+        if not agrees:
             wrong += 1
+            if wrong <= SHOW:
+                sys.stderr.write('%s: %s\n    got %s, reference %s\n' % (
+                    tool, line, text, reference if reference is None else '%.20g' % reference))
     return wrong
 
 
@@ -273,7 +300,7 @@ with tempfile.TemporaryDirectory(prefix='tallix-peers-') as folder:
         batch, output = run(tool, lines, folder)
         texts = answers(tool, output, count)
         per_expression = max(0.0, batch - startup) / count * 1e6
-        rows.append((tool, per_expression, startup * 1e3, disagreements(tool, texts)))
+        rows.append((tool, per_expression, startup * 1e3, disagreements(tool, lines, texts)))
 
 print('%d expressions; µs per expression = (batch time − start-up time) / %d' % (count, count))
 print('%-8s %18s %14s %14s' % ('tool', 'µs per expression', 'start-up ms', 'disagreeing'))
