@@ -160,7 +160,7 @@ TEST_F(EvalCommandTests, PrintsEachExpressionWithItsResult) {
 }
 
 TEST_F(EvalCommandTests, PrintedExpressionsTypeBackToTheSameLine) {
-  const char* const typed[] = {"2*3-1/4", "(1+2)*3!",  "7!/5!-0.5",   "2 sqrt*2 sqrt",
+  const char* const typed[] = {"2*3-1/4", "(1+2)*3!",   "7!/5!-0.5",   "2 sqrt*2 sqrt",
                                "-3*-2",   "100/8 sqrt", "9-(8-(7-6))", "45 sin×2−1÷3"};
   for (const char* text : typed) {
     SCOPED_TRACE(text);

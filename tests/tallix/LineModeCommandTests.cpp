@@ -89,7 +89,7 @@ TEST_F(LineModeCommandTests, EnterShowsTheResultWhichTheNextLineGoesOnFrom) {
        {"zz", "3"},
        0,
        "3 = 3\n",
-       "tallix: unknown key name 'zz' in 'zz' (see 'tallix eval --help' for the key names)\n"},
+       "tallix: unknown key name 'zz' in 'zz' (type 'help' for the key names)\n"},
       {{}, {"help", "q"}, 0, "usage: tallix [--radians]\n", ""},
       {{"--nope"}, {"1"}, 2, "", "tallix: unknown option '--nope' (see 'tallix --help')\n"},
       {{"lines", "1+1"}, {"1"}, 2, "", "tallix: unexpected argument '1+1' (see 'tallix --help')\n"},

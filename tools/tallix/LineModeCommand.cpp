@@ -80,8 +80,8 @@ int LineModeCommand::run(TallixIO& io) {
     }
     keys.clear();
     if (const auto unknown = typer.keyTypes(*line, keys)) {
-      io.writeError(
-          fmt::format("tallix: {}\n", TallixKeyTyper::unknownWordMessage(*unknown, *line)));
+      io.writeError(fmt::format(
+          "tallix: {}\n", TallixKeyTyper::unknownWordMessage(*unknown, *line, "type 'help'")));
       continue;
     }
     const std::shared_ptr<QVRTallixExpression> current = QVRTallixExpression::currentExpression();

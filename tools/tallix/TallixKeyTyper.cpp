@@ -173,9 +173,9 @@ square root of 2; 'rad' and 'deg' switch the angle unit.
       names);
 }
 
-std::string TallixKeyTyper::unknownWordMessage(std::string_view word, std::string_view text) {
-  return fmt::format("unknown key name '{}' in '{}' (see 'tallix eval --help' for the key names)",
-                     word, text);
+std::string TallixKeyTyper::unknownWordMessage(std::string_view word, std::string_view text,
+                                               std::string_view help) {
+  return fmt::format("unknown key name '{}' in '{}' ({} for the key names)", word, text, help);
 }
 
 }  // namespace tallix

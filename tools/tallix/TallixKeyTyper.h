@@ -42,8 +42,10 @@ class TallixKeyTyper {
   // The paragraph of the help texts that lists the keys and their names.
   static std::string keysHelp();
 
-  // The message for an unknown word in a text, without the program's prefix.
-  static std::string unknownWordMessage(std::string_view word, std::string_view text);
+  // The message for an unknown word in a text, without the program's prefix; `help` says where
+  // the key names are listed.
+  static std::string unknownWordMessage(std::string_view word, std::string_view text,
+                                        std::string_view help = "see 'tallix eval --help'");
 
  private:
   std::array<QVRTallixKeyType, 128> _asciiKeys;
