@@ -157,10 +157,17 @@ std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
 }
 
 std::string TallixKeyTyper::keysHelp() {
+  // The names wrapped at 92 columns, the first line after "Key names: ".
   std::string names;
+  std::size_t column = 11;
   for (const auto& [word, key] : words()) {
-    if (!names.empty()) names += ' ';
+    if (!names.empty()) {
+      const bool wraps = column + 1 + word.size() > 92;
+      names += wraps ? '\n' : ' ';
+      column = wraps ? 0 : column + 1;
+    }
     names += word;
+    column += word.size();
   }
   return fmt::format(
       R"KEYS(Keys: digits, "." or "," (decimal separator), + - * / (also × − ÷), ^ (power), ( ) or [ ],
