@@ -6,7 +6,8 @@
 # on the whole file and once on one trivial expression, checks every answer against a reference
 # computed here with python3's decimal at 60 digits, and prints one table: µs per expression
 # ((batch time − start-up time) / N), start-up time, and the count of answers that disagree with
-# the reference beyond the tool's tolerance (PEERS_SHOW=N prints the first N of each tool).
+# the reference beyond the tool's tolerance; the times once more as processor time, which a
+# loaded machine disturbs less (PEERS_SHOW=N prints the first N of each tool).
 #
 # The expressions stay inside what every tool takes: exponents are integers from 0 to 6 and the
 # arguments of exp are at most 50, so bc never meets a power that exhausts its memory (such as
@@ -35,6 +36,7 @@ exec python3 - "$tallix" "$count" <<'PY'
 import decimal
 import os
 import random
+import resource
 import statistics
 import subprocess
 import sys
@@ -239,10 +241,13 @@ def run(tool, lines, folder):
         f.write(tool_input(tool, lines))
     env = dict(os.environ, BC_LINE_LENGTH='0', LC_ALL='C', TALLIX_APPLICATION_SUPPORT=folder)
     with open(path) as stdin:
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
         done = subprocess.run(command(tool, path), stdin=stdin, capture_output=True, env=env)
         seconds = time.perf_counter() - start
-    return seconds, done.stdout.decode('utf-8', 'replace')
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    processor = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return seconds, processor, done.stdout.decode('utf-8', 'replace')
 
 
 def answers(tool, output, n):
@@ -295,15 +300,22 @@ rows = []
 with tempfile.TemporaryDirectory(prefix='tallix-peers-') as folder:
     for tool in ['tallix', 'genius', 'calc', 'bc']:
         lines = [render(tree, tool) for tree in trees]
-        startup = statistics.median(run(tool, [render(('n', '1'), tool)], folder)[0]
-                                    for _ in range(5))
-        batch, output = run(tool, lines, folder)
-        texts = answers(tool, output, count)
-        per_expression = max(0.0, batch - startup) / count * 1e6
-        rows.append((tool, per_expression, startup * 1e3, disagreements(tool, lines, texts)))
+        startups = [run(tool, [render(('n', '1'), tool)], folder) for _ in range(5)]
+        startup = statistics.median(r[0] for r in startups)
+        startup_processor = statistics.median(r[1] for r in startups)
+        batches = [run(tool, lines, folder) for _ in range(3)]
+        batch = statistics.median(r[0] for r in batches)
+        batch_processor = statistics.median(r[1] for r in batches)
+        texts = answers(tool, batches[0][2], count)
+        rows.append((tool, max(0.0, batch - startup) / count * 1e6, startup * 1e3,
+                     max(0.0, batch_processor - startup_processor) / count * 1e6,
+                     startup_processor * 1e3, disagreements(tool, lines, texts)))
 
-print('%d expressions; µs per expression = (batch time − start-up time) / %d' % (count, count))
-print('%-8s %18s %14s %14s' % ('tool', 'µs per expression', 'start-up ms', 'disagreeing'))
-for tool, per_expression, startup, wrong in rows:
-    print('%-8s %18.2f %14.1f %14d' % (tool, per_expression, startup, wrong))
+print('%d expressions; µs per expression = (batch time − start-up time) / %d, medians of 3 batch'
+      ' and 5 start-up runs; wall clock, then processor time (user + system)' % (count, count))
+print('%-8s %12s %12s %12s %12s %12s' % ('tool', 'µs/expr', 'start-up ms', 'CPU µs/expr',
+                                         'CPU start ms', 'disagreeing'))
+for tool, per_expression, startup, processor, startup_processor, wrong in rows:
+    print('%-8s %12.2f %12.1f %12.2f %12.1f %12d' % (tool, per_expression, startup, processor,
+                                                   startup_processor, wrong))
 PY
