@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "tallix/ConvertCommand.h"
+#include "tallix/EvalCommand.h"
+#include "tallix/LineModeCommand.h"
 #include "tallix/UnitsCommand.h"
 
 namespace tallix {
@@ -119,6 +121,8 @@ int TallixCommandLine::runCommand(TallixCommand& command, std::vector<std::strin
 
 std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands() {
   std::vector<std::unique_ptr<TallixCommand>> commands;
+  commands.push_back(std::make_unique<EvalCommand>());
+  commands.push_back(std::make_unique<LineModeCommand>());
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
   return commands;

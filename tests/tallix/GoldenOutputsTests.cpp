@@ -12,9 +12,10 @@
 
 #include "support/TallixTest.h"
 
-// The recorded outputs of `tallix convert` and `tallix units` (../shared/golden), checked by the
-// shared checker against this build's tallix. Cases listed in tests/golden/excluded.tsv are left
-// out: the checker runs on a copy of the case files without them.
+// The recorded outputs of tallix (../shared/golden: eval, the line-mode calculator, convert and
+// units), checked by the shared checker against this build's tallix. Cases listed in
+// tests/golden/excluded.tsv are left out: the checker runs on a copy of the case files without
+// them.
 
 namespace {
 
@@ -85,10 +86,9 @@ std::pair<int, std::string> check(const fs::path& checker, const std::string& ki
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-class UnitCommandsGoldenTests : public TallixTest,
-                                public ::testing::WithParamInterface<const char*> {};
+class GoldenOutputsTests : public TallixTest, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(UnitCommandsGoldenTests, RecordedOutputsMatch) {
+TEST_P(GoldenOutputsTests, RecordedOutputsMatch) {
   const fs::path golden = fs::path(TALLIX_SHARED_DIR) / "golden";
   if (!fs::exists(golden / "check")) GTEST_SKIP() << "no recorded outputs at " << golden;
   const std::string kind = GetParam();
@@ -100,7 +100,7 @@ TEST_P(UnitCommandsGoldenTests, RecordedOutputsMatch) {
   EXPECT_NE(output.find(" 0 failed"), std::string::npos) << output;
 }
 
-INSTANTIATE_TEST_SUITE_P(ConvertAndUnits, UnitCommandsGoldenTests,
-                         ::testing::Values("convert", "units"));
+INSTANTIATE_TEST_SUITE_P(Commands, GoldenOutputsTests,
+                         ::testing::Values("eval", "lines", "convert", "units"));
 
 }  // namespace
