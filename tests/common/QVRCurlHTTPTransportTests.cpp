@@ -331,7 +331,9 @@ TEST_F(QVRCurlHTTPTransportTests, ConcurrentDownloadsEachGetTheirOwnBody) {
   QVRCurlHTTPTransport transport;
   std::vector<Fetched> fetches;
   for (int index = 0; index < 32; ++index) {
-    fetches.push_back(startFetch(transport, get(echo.url("/" + std::to_string(index)))));
+    std::string path = "/";
+    path += std::to_string(index);
+    fetches.push_back(startFetch(transport, get(echo.url(path))));
   }
   for (std::size_t index = 0; index < fetches.size(); ++index) {
     ASSERT_EQ(fetches[index].future.wait_for(10s), std::future_status::ready);
