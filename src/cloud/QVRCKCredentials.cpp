@@ -16,7 +16,8 @@ std::string base64(std::string_view bytes) {
   for (std::size_t index = 0; index < bytes.size(); index += 3) {
     std::uint32_t group = static_cast<std::uint8_t>(bytes[index]) << 16;
     const std::size_t count = std::min<std::size_t>(3, bytes.size() - index);
-    if (count > 1) group |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[index + 1])) << 8;
+    if (count > 1)
+      group |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[index + 1])) << 8;
     if (count > 2) group |= static_cast<std::uint8_t>(bytes[index + 2]);
     text += kDigits[(group >> 18) & 63];
     text += kDigits[(group >> 12) & 63];
@@ -99,7 +100,7 @@ std::optional<QVRCKCredentials> QVRCKCredentials::fromNetrcFile(const std::files
                                                                 std::string_view host) {
   auto bytes = QVRFileReader::contentsOfFile(path, 1 << 20);
   if (!bytes.value) return std::nullopt;
-  return fromNetrc(std::string_view(reinterpret_cast<const char*>(bytes.value->data()),
-                                    bytes.value->size()),
-                   host);
+  return fromNetrc(
+      std::string_view(reinterpret_cast<const char*>(bytes.value->data()), bytes.value->size()),
+      host);
 }

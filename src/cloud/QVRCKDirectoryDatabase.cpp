@@ -13,6 +13,7 @@
 #include "cloud/QVRCKError.h"
 #include "cloud/QVRCKStoreFiles.h"
 #include "cloud/QVRCKWorkQueue.h"
+#include "common/QVREnvironment.h"
 #include "common/QVRFileReader.h"
 #include "common/QVRFileWriter.h"
 #include "common/QVRString.h"
@@ -21,16 +22,16 @@ namespace {
 
 // The cloud error for a failed file operation: a full disk is the quota; anything else may pass.
 QVRError fileError(int code, const std::string& what) {
-  const std::int64_t cloudCode = code == ENOSPC || code == EDQUOT ? QVRCKErrorQuotaExceeded
-                                                                  : QVRCKErrorServiceUnavailable;
+  const std::int64_t cloudCode =
+      code == ENOSPC || code == EDQUOT ? QVRCKErrorQuotaExceeded : QVRCKErrorServiceUnavailable;
   return QVRCKErrorWithCode(cloudCode, what + ": " + std::strerror(code));
 }
 
 QVRError fileError(const QVRError& error, const std::string& what) {
   const std::int64_t code = error.code();
-  return QVRCKErrorWithCode(code == ENOSPC || code == EDQUOT ? QVRCKErrorQuotaExceeded
-                                                             : QVRCKErrorServiceUnavailable,
-                            what + ": " + error.localizedDescription());
+  return QVRCKErrorWithCode(
+      code == ENOSPC || code == EDQUOT ? QVRCKErrorQuotaExceeded : QVRCKErrorServiceUnavailable,
+      what + ": " + error.localizedDescription());
 }
 
 // An flock(2) of the store's lock file, held while it lives.
@@ -74,6 +75,10 @@ QVRCKDirectoryDatabase::QVRCKDirectoryDatabase(std::filesystem::path folder, Opt
     : _folder(std::move(folder)),
       _options(std::move(options)),
       _queue(std::make_unique<QVRCKWorkQueue>()) {
+  const auto answers = _options.answerDirectory.empty()
+                           ? QVREnvironment::current().temporaryDirectory()
+                           : _options.answerDirectory;
+  _answerFolder = answers / ("store-answers-" + QVRString::uuid());
   if (_options.pushLoop) {
     std::error_code made;
     std::filesystem::create_directories(_folder, made);
@@ -87,12 +92,20 @@ QVRCKDirectoryDatabase::~QVRCKDirectoryDatabase() {
   _watcher.reset();
   _queue.reset();
   std::error_code ignored;
-  if (!_answers.empty()) std::filesystem::remove_all(_options.answerDirectory, ignored);
+  std::filesystem::remove_all(_answerFolder, ignored);
 }
 
-std::size_t QVRCKDirectoryDatabase::pendingCount() const { return _queue->pendingCount(); }
+std::size_t QVRCKDirectoryDatabase::pendingCount() const {
+  return _queue->pendingCount();
+}
 
-bool QVRCKDirectoryDatabase::isWatching() const { return _watcher && _watcher->isWatching(); }
+void QVRCKDirectoryDatabase::waitUntilIdle() const {
+  _queue->waitUntilIdle();
+}
+
+bool QVRCKDirectoryDatabase::isWatching() const {
+  return _watcher && _watcher->isWatching();
+}
 
 void QVRCKDirectoryDatabase::fetchRecordWithID(const QVRCKRecordID& recordID,
                                                RecordCompletion completion) {
@@ -158,10 +171,9 @@ QVRCKDirectoryDatabase::Answer QVRCKDirectoryDatabase::fetchNow(const std::strin
   std::string unreadable;
   auto stored = readRecord(recordName, &unreadable);
   if (!stored) {
-    return {std::nullopt,
-            QVRCKErrorWithCode(QVRCKErrorUnknownItem, unreadable.empty()
-                                                          ? "no record " + recordName
-                                                          : recordName + ": " + unreadable)};
+    return {std::nullopt, QVRCKErrorWithCode(QVRCKErrorUnknownItem,
+                                             unreadable.empty() ? "no record " + recordName
+                                                                : recordName + ": " + unreadable)};
   }
   QVRCKRecord answer = *stored;
   for (const auto& [key, value] : stored->fields()) {
@@ -178,19 +190,19 @@ QVRCKDirectoryDatabase::Answer QVRCKDirectoryDatabase::fetchNow(const std::strin
 std::optional<std::filesystem::path> QVRCKDirectoryDatabase::answerFile(
     const QVRCKRecord& stored, const std::string& key, const std::string& assetName,
     QVRError* error) {
-  const std::string cacheKey = stored.recordID().recordName() + '\n' +
-                               stored.recordChangeTag().value_or("") + '\n' + key;
+  const std::string cacheKey =
+      stored.recordID().recordName() + '\n' + stored.recordChangeTag().value_or("") + '\n' + key;
   if (const auto found = _answers.find(cacheKey); found != _answers.end()) return found->second;
   auto bytes = QVRFileReader::contentsOfFile(_folder / assetName);
   if (!bytes.value) {
     // A file-sync tool may bring the record before its assets: the next poll finds them.
-    *error = QVRCKErrorWithCode(QVRCKErrorServiceUnavailable,
-                                "the asset " + assetName + " of " +
-                                    stored.recordID().recordName() + " cannot be read" +
-                                    (bytes.error ? ": " + bytes.error->localizedDescription() : ""));
+    *error = QVRCKErrorWithCode(
+        QVRCKErrorServiceUnavailable,
+        "the asset " + assetName + " of " + stored.recordID().recordName() + " cannot be read" +
+            (bytes.error ? ": " + bytes.error->localizedDescription() : ""));
     return std::nullopt;
   }
-  const auto path = _options.answerDirectory / QVRString::uuid();
+  const auto path = _answerFolder / QVRString::uuid();
   if (auto failure = QVRFileWriter::writeAtomically(path, *bytes.value)) {
     *error = fileError(*failure, "Writing " + path.string());
     return std::nullopt;
@@ -215,7 +227,8 @@ QVRCKDirectoryDatabase::Answer QVRCKDirectoryDatabase::saveNow(const QVRCKRecord
                             ignored);
   }
   const auto& tag = record.recordChangeTag();
-  if (!current && tag) return {std::nullopt, QVRCKErrorWithCode(QVRCKErrorUnknownItem, "no record " + name)};
+  if (!current && tag)
+    return {std::nullopt, QVRCKErrorWithCode(QVRCKErrorUnknownItem, "no record " + name)};
   if (current && (!tag || *tag != current->recordChangeTag())) {
     return {std::nullopt,
             QVRCKErrorWithCode(QVRCKErrorServerRecordChanged, "record " + name + " changed")};
@@ -248,8 +261,8 @@ QVRCKDirectoryDatabase::Answer QVRCKDirectoryDatabase::saveNow(const QVRCKRecord
   stored.setRecordChangeTag(newTag);
   auto bytes = QVRCKStoreFiles::encode(stored);
   if (!bytes.value) {
-    return abandon(QVRCKErrorWithCode(QVRCKErrorInternalError,
-                                      bytes.error ? bytes.error->localizedDescription() : "archive"));
+    return abandon(QVRCKErrorWithCode(
+        QVRCKErrorInternalError, bytes.error ? bytes.error->localizedDescription() : "archive"));
   }
   {
     // Before the rename: the watcher may see the new file at once.
@@ -271,7 +284,8 @@ void QVRCKDirectoryDatabase::removeUnusedAssets(const QVRCKRecord& current,
   for (const QVRCKRecord* record : {&current, previous ? &*previous : nullptr}) {
     if (!record) continue;
     for (const auto& [key, value] : record->fields()) {
-      if (const auto* asset = std::get_if<QVRCKAsset>(&value)) used.insert(asset->fileURL().string());
+      if (const auto* asset = std::get_if<QVRCKAsset>(&value))
+        used.insert(asset->fileURL().string());
     }
   }
   const std::string& name = current.recordID().recordName();

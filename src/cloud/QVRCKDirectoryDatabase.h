@@ -38,7 +38,8 @@ class QVRCKDirectoryDatabase final : public QVRCKDatabase {
   using PushHandler = std::function<void(const std::string& recordName)>;
 
   struct Options {
-    // Where the files of fetched records' assets are made; removed with the database.
+    // Where the database makes a folder of its own for the files of fetched records' assets
+    // (removed with the database); the environment's temporary directory when empty.
     std::filesystem::path answerDirectory;
     // The loop that watches the folder for other processes' changes; none for no pushes.
     QVRPollRunLoop* pushLoop = nullptr;
@@ -61,6 +62,8 @@ class QVRCKDirectoryDatabase final : public QVRCKDatabase {
   const std::filesystem::path& folder() const { return _folder; }
   // Calls handed over and not yet completed.
   std::size_t pendingCount() const;
+  // Blocks until every call handed over so far has completed.
+  void waitUntilIdle() const;
   bool isWatching() const;
 
  private:
@@ -82,6 +85,8 @@ class QVRCKDirectoryDatabase final : public QVRCKDatabase {
 
   std::filesystem::path _folder;
   Options _options;
+  // The database's own folder in the answer directory.
+  std::filesystem::path _answerFolder;
   std::unique_ptr<QVRCKDirectoryWatcher> _watcher;
   // Answer files by record, change tag and field; worker only.
   std::map<std::string, std::filesystem::path> _answers;

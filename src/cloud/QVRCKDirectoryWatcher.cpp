@@ -10,8 +10,8 @@
 
 #include "cloud/QVRCKStoreFiles.h"
 
-QVRCKDirectoryWatcher::QVRCKDirectoryWatcher(std::filesystem::path folder,
-                                             QVRPollRunLoop& runLoop, Handler handler)
+QVRCKDirectoryWatcher::QVRCKDirectoryWatcher(std::filesystem::path folder, QVRPollRunLoop& runLoop,
+                                             Handler handler)
     : _folder(std::move(folder)), _handler(std::move(handler)) {
   _fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (_fd < 0) return;
@@ -37,7 +37,8 @@ void QVRCKDirectoryWatcher::readEvents() {
     const ssize_t length = ::read(_fd, buffer, sizeof buffer);
     if (length < 0 && errno == EINTR) continue;
     if (length <= 0) break;
-    for (std::size_t offset = 0; offset + sizeof(inotify_event) <= static_cast<std::size_t>(length);) {
+    for (std::size_t offset = 0;
+         offset + sizeof(inotify_event) <= static_cast<std::size_t>(length);) {
       inotify_event event;
       std::memcpy(&event, buffer + offset, sizeof event);
       const std::size_t nameOffset = offset + sizeof(inotify_event);

@@ -77,9 +77,9 @@ std::optional<std::string> QVRCKStoreFiles::recordNameOfFile(std::string_view fi
 
 std::optional<QVRError> QVRCKStoreFiles::checkRecordName(std::string_view recordName) {
   if (recordName.empty() || recordName.size() > maximumRecordNameLength) {
-    return QVRCKErrorWithCode(QVRCKErrorInvalidArguments,
-                              "a record name must have 1 to " +
-                                  std::to_string(maximumRecordNameLength) + " bytes");
+    return QVRCKErrorWithCode(
+        QVRCKErrorInvalidArguments,
+        "a record name must have 1 to " + std::to_string(maximumRecordNameLength) + " bytes");
   }
   return std::nullopt;
 }
@@ -96,8 +96,8 @@ bool QVRCKStoreFiles::isAssetFileName(std::string_view fileName, std::string_vie
   const std::string prefix = escapedName(recordName) + ".";
   if (!fileName.starts_with(prefix) || !fileName.ends_with(assetSuffix)) return false;
   if (fileName.size() < prefix.size() + assetSuffix.size()) return false;
-  return isUUID(fileName.substr(prefix.size(),
-                                fileName.size() - prefix.size() - assetSuffix.size()));
+  return isUUID(
+      fileName.substr(prefix.size(), fileName.size() - prefix.size() - assetSuffix.size()));
 }
 
 QVRResult<std::optional<QVRPropertyList::Data>, QVRError> QVRCKStoreFiles::encode(
@@ -108,8 +108,8 @@ QVRResult<std::optional<QVRPropertyList::Data>, QVRError> QVRCKStoreFiles::encod
 QVRResult<std::optional<QVRCKRecord>, QVRError> QVRCKStoreFiles::decode(
     std::span<const std::uint8_t> bytes, std::string_view recordName) {
   if (bytes.size() > maximumRecordFileSize) return {std::nullopt, malformed("too large")};
-  auto read =
-      QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRCKRecord>(bytes, QVRCKRecord::archiveClassNames());
+  auto read = QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRCKRecord>(
+      bytes, QVRCKRecord::archiveClassNames());
   if (!read.value) {
     return {std::nullopt, malformed(read.error ? read.error->description() : "no record")};
   }
@@ -119,8 +119,8 @@ QVRResult<std::optional<QVRCKRecord>, QVRError> QVRCKStoreFiles::decode(
   for (const auto& [key, value] : read.value->fields()) {
     const auto* asset = std::get_if<QVRCKAsset>(&value);
     if (asset && !isAssetFileName(asset->fileURL().string(), recordName)) {
-      return {std::nullopt, malformed("the field " + key + " names the file " +
-                                          asset->fileURL().string())};
+      return {std::nullopt,
+              malformed("the field " + key + " names the file " + asset->fileURL().string())};
     }
   }
   return {std::move(read.value), std::nullopt};

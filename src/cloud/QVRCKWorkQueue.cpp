@@ -17,6 +17,7 @@ QVRCKWorkQueue::~QVRCKWorkQueue() {
   for (Job& job : cancelled) {
     if (job.cancel) job.cancel();
   }
+  _idle.notify_all();
 }
 
 void QVRCKWorkQueue::async(std::function<void()> job, std::function<void()> cancel) {
@@ -43,6 +44,11 @@ std::size_t QVRCKWorkQueue::pendingCount() {
   return _jobs.size() + (_running ? 1 : 0);
 }
 
+void QVRCKWorkQueue::waitUntilIdle() {
+  std::unique_lock lock(_mutex);
+  _idle.wait(lock, [this] { return _jobs.empty() && !_running; });
+}
+
 void QVRCKWorkQueue::work() {
   // Termination signals belong to the main thread's run loop.
   sigset_t signals;
@@ -60,5 +66,6 @@ void QVRCKWorkQueue::work() {
     job.run();
     lock.lock();
     _running = false;
+    if (_jobs.empty()) _idle.notify_all();
   }
 }

@@ -25,6 +25,8 @@ class QVRCKWorkQueue {
   void async(std::function<void()> job, std::function<void()> cancel);
   // Jobs handed over and not yet finished or cancelled.
   std::size_t pendingCount();
+  // Blocks until no job is queued or running.
+  void waitUntilIdle();
 
  private:
   struct Job {
@@ -35,6 +37,7 @@ class QVRCKWorkQueue {
 
   std::mutex _mutex;
   std::condition_variable _changed;
+  std::condition_variable _idle;
   std::deque<Job> _jobs;
   bool _running = false;
   bool _stopping = false;

@@ -77,6 +77,8 @@ class QVRTallixEditableNumber {
   // The value as a plain number, for arithmetic and formatting.
   QVRTallixNumber number() const { return QVRTallixNumber(decimalNumber()); }
   std::string formattedString() const { return number().formattedString(); }
+  // The decimal separator of the user's locale.
+  static std::string _separator();
 
   // True exactly when `other` has the same text: 5 and 5| differ. (Against plain numbers the
   // equality is one-way; see QVRTallixAnyNumber.)
@@ -102,8 +104,6 @@ class QVRTallixEditableNumber {
   static bool isInternalForm(std::string_view text);
 
  private:
-  // The decimal separator of the user's locale.
-  static std::string _separator();
   bool hasSeparator() const { return _string.find(separator) != std::string::npos; }
   void postChange();
 
