@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "tallix/ConvertCommand.h"
+#include "tallix/SyncCommand.h"
 #include "tallix/UnitsCommand.h"
 
 namespace tallix {
@@ -119,6 +120,7 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   std::vector<std::unique_ptr<TallixCommand>> commands;
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
+  commands.push_back(std::make_unique<SyncCommand>());
   return commands;
 }
 
