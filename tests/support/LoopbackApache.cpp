@@ -1,10 +1,7 @@
 #include "support/LoopbackApache.h"
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,50 +12,33 @@
 
 namespace {
 
-constexpr const char* kModules = "/usr/lib/apache2/modules";
-
-// A port that nothing listens on now (the kernel's choice for port 0).
-int freePort() {
+// Binds port 0 (or connects to `port`): answers the port bound, or whether the connect worked.
+int loopbackSocket(int port) {
   const int socketFd = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (socketFd < 0) return 0;
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
-  ::close(socketFd);
-  return port;
-}
-
-bool accepts(int port) {
-  const int socketFd = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (socketFd < 0) return false;
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<std::uint16_t>(port));
-  const bool connected =
-      ::connect(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  socklen_t length = sizeof address;
+  auto* generic = reinterpret_cast<sockaddr*>(&address);
+  int answer = 0;
+  if (port) {
+    answer = ::connect(socketFd, generic, sizeof address) == 0;
+  } else if (::bind(socketFd, generic, sizeof address) == 0 &&
+             ::getsockname(socketFd, generic, &length) == 0) {
+    answer = ntohs(address.sin_port);
+  }
   ::close(socketFd);
-  return connected;
+  return answer;
 }
 
 int run(const std::string& command) {
   return std::system(command.c_str());
 }
 
-std::string quoted(const std::filesystem::path& path) {
-  return "'" + path.string() + "'";
-}
-
 std::string textOf(const std::filesystem::path& file) {
-  std::ifstream stream(file);
   std::stringstream text;
-  text << stream.rdbuf();
+  text << std::ifstream(file).rdbuf();
   return text.str();
 }
 
@@ -69,87 +49,60 @@ bool LoopbackApache::isInstalled() {
 }
 
 LoopbackApache::LoopbackApache(Options options) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tallix-apache-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) {
-    _problem = "no temporary folder";
-    return;
-  }
-  _root = pattern;
-  // Three tries: another program may take the free port before Apache does.
-  for (int attempt = 0; attempt < 3 && !_running; ++attempt) _running = start(options.locks);
-}
-
-bool LoopbackApache::start(bool locks) {
   namespace fs = std::filesystem;
+  std::string pattern = (fs::temp_directory_path() / "tallix-apache-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) return;
+  _root = pattern;
   // Started as root, Apache serves as www-data, which must reach and write the folders.
-  for (const auto* folder : {"htdocs/dav", "htdocs/private", "locks", "run"}) {
-    fs::create_directories(_root / folder);
-  }
-  fs::permissions(_root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                             fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(_root, fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
   for (const auto* folder : {"htdocs", "htdocs/dav", "htdocs/private", "locks", "run"}) {
+    fs::create_directories(_root / folder);
     fs::permissions(_root / folder, fs::perms::all);
   }
-  if (run("htpasswd -bc " + quoted(_root / "passwords") + " alice '" + password() +
-          "' >/dev/null 2>&1") != 0) {
-    _problem = "htpasswd failed";
-    return false;
+  const std::string root = _root.string(), conf = root + "/httpd.conf";
+  run("htpasswd -bc '" + root + "/passwords' alice '" + password() + "' 2>/dev/null");
+  std::string modules;
+  for (const std::string module : {"mpm_event", "authz_core", "authz_user", "authn_core",
+                                   "authn_file", "auth_basic", "allowmethods", "dav", "dav_fs"}) {
+    modules += "LoadModule " + module + "_module /usr/lib/apache2/modules/mod_" + module + ".so\n";
   }
-  const int port = freePort();
-  std::ofstream conf(_root / "httpd.conf", std::ios::trunc);
-  const std::string root = _root.string();
-  conf << "ServerRoot \"" << root << "\"\n"
-       << "Listen 127.0.0.1:" << port << "\n"
-       << "ServerName 127.0.0.1\n"
-       << "PidFile " << root << "/run/httpd.pid\n"
-       << "ErrorLog " << root << "/error.log\n"
-       << "DefaultRuntimeDir " << root << "/run\n"
-       << "Mutex file:" << root << "/run default\n"
-       << "LogLevel warn\n";
-  for (const auto* module : {"mpm_event", "authz_core", "authz_user", "authn_core", "authn_file",
-                             "auth_basic", "allowmethods", "dav", "dav_fs"}) {
-    conf << "LoadModule " << module << "_module " << kModules << "/mod_" << module << ".so\n";
-  }
-  if (::geteuid() == 0) conf << "User www-data\nGroup www-data\n";
-  conf << "DocumentRoot \"" << root
-       << "/htdocs\"\n"
-       // mod_dav_fs needs its lock database even for PUT.
-       << "DavLockDB " << root
-       << "/locks/DavLock\n"
-       // Apache's default ETags are weak for a second after each write.
-       << "FileETag Digest\n"
-       << "<Directory \"" << root
-       << "/htdocs\">\n  Dav On\n  Require all granted\n"
-       // A server without locks answers LOCK with 405.
-       << (locks ? "" : "  AllowMethods GET HEAD PUT DELETE PROPFIND MKCOL MOVE COPY OPTIONS\n")
-       << "</Directory>\n"
-       << "<Directory \"" << root << "/htdocs/private\">\n  AuthType Basic\n  AuthName tallix\n"
-       << "  AuthUserFile " << root << "/passwords\n  Require valid-user\n</Directory>\n";
-  conf.close();
-  if (run(std::string(binary) + " -f " + quoted(_root / "httpd.conf") + " -k start 2>>" +
-          quoted(_root / "error.log")) != 0) {
-    _problem = "apache2 did not start: " + textOf(_root / "error.log");
-    return false;
-  }
-  // Waiting for the server to listen: about 70 ms.
-  for (int wait = 0; wait < 500; ++wait) {
-    if (accepts(port)) {
-      _origin = "http://127.0.0.1:" + std::to_string(port);
-      return true;
+  // Another program may take the free port before Apache does: three tries.
+  for (int attempt = 0; attempt < 3 && !_running; ++attempt) {
+    const int port = loopbackSocket(0);
+    std::ofstream(conf) << "ServerRoot " << root << "\nListen 127.0.0.1:" << port
+                        << "\nServerName 127.0.0.1\nPidFile " << root << "/run/httpd.pid\n"
+                        << "ErrorLog " << root << "/error.log\nDefaultRuntimeDir " << root
+                        << "/run\nMutex file:" << root << "/run default\n"
+                        << (::geteuid() == 0 ? "User www-data\nGroup www-data\n" : "");
+    std::ofstream(conf, std::ios::app)
+        << modules << "DocumentRoot " << root
+        << "/htdocs\n"
+        // mod_dav_fs needs its lock database even for PUT; Apache's default ETags are weak for
+        // a second after each write.
+        << "DavLockDB " << root << "/locks/DavLock\nFileETag Digest\n"
+        << "<Directory " << root
+        << "/htdocs>\n  Dav On\n  Require all granted\n"
+        // A server without locks answers LOCK with 405.
+        << (options.locks ? "" : "  AllowMethods GET HEAD PUT DELETE PROPFIND MKCOL OPTIONS\n")
+        << "</Directory>\n<Directory " << root << "/htdocs/private>\n  AuthType Basic\n"
+        << "  AuthName tallix\n  AuthUserFile " << root << "/passwords\n"
+        << "  Require valid-user\n</Directory>\n";
+    if (run(std::string(binary) + " -f " + conf + " -k start 2>/dev/null") != 0) continue;
+    // Waiting for the server to listen: about 70 ms.
+    for (int wait = 0; wait < 500 && !_running; ++wait) {
+      _running = loopbackSocket(port) == 1;
+      if (!_running) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    _origin = "http://127.0.0.1:" + std::to_string(port);
   }
-  _problem = "apache2 does not listen: " + textOf(_root / "error.log");
-  run(std::string(binary) + " -f " + quoted(_root / "httpd.conf") + " -k stop >/dev/null 2>&1");
-  return false;
+  if (!_running) _problem = "apache2 did not start: " + textOf(_root / "error.log");
 }
 
 LoopbackApache::~LoopbackApache() {
   if (_running) {
-    const std::string pidText = textOf(_root / "run/httpd.pid");
-    run(std::string(binary) + " -f " + quoted(_root / "httpd.conf") + " -k stop >/dev/null 2>&1");
+    const auto pid = static_cast<pid_t>(std::atoi(textOf(_root / "run/httpd.pid").c_str()));
+    run(std::string(binary) + " -f " + _root.string() + "/httpd.conf -k stop");
     // Waiting for the server to go, so that its files can be removed.
-    const pid_t pid = static_cast<pid_t>(std::atoi(pidText.c_str()));
     for (int wait = 0; pid > 0 && wait < 500 && ::kill(pid, 0) == 0; ++wait) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -36,8 +36,6 @@ class LoopbackApache {
   static std::string password() { return "pa55:word with blanks"; }
 
  private:
-  bool start(bool locks);
-
   std::filesystem::path _root;
   std::string _origin;
   std::string _problem;
