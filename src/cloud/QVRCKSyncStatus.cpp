@@ -11,15 +11,15 @@ namespace {
 
 // Property-list dates count from 2001-01-01 00:00:00 UTC.
 constexpr double kReferenceDate = 978'307'200;
-// Ten thousand years either way: dates a clock can hold.
-constexpr double kLargestSeconds = 3.2e11;
+// The clock counts nanoseconds: about 292 years either side of 1970.
+constexpr double kLargestSeconds = 9.0e9;
 
 std::optional<QVRCKSyncStatus::Clock::time_point> timeOf(const QVRPropertyList::Dictionary& values,
                                                          std::string_view key) {
   const auto found = values.find(key);
   const auto* date = found == values.end() ? nullptr : found->second.date();
   if (!date || !std::isfinite(date->secondsSinceReferenceDate) ||
-      std::fabs(date->secondsSinceReferenceDate) > kLargestSeconds) {
+      std::fabs(date->secondsSinceReferenceDate + kReferenceDate) > kLargestSeconds) {
     return std::nullopt;
   }
   const auto milliseconds =
@@ -38,10 +38,13 @@ QVRPropertyList dateOf(QVRCKSyncStatus::Clock::time_point time) {
 }  // namespace
 
 QVRCKSyncStatus QVRCKSyncStatus::read(const std::filesystem::path& file) {
-  QVRCKSyncStatus status;
   auto bytes = QVRFileReader::contentsOfFile(file, 64 * 1024);
-  if (!bytes.value) return status;
-  const auto read = QVRPropertyListReader::propertyList(*bytes.value);
+  return bytes.value ? fromData(*bytes.value) : QVRCKSyncStatus();
+}
+
+QVRCKSyncStatus QVRCKSyncStatus::fromData(std::span<const std::uint8_t> bytes) {
+  QVRCKSyncStatus status;
+  const auto read = QVRPropertyListReader::propertyList(bytes);
   const auto* values = read.value ? read.value->dictionary() : nullptr;
   if (!values) return status;
   status.lastPoll = timeOf(*values, "lastPoll");

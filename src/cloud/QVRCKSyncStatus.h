@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "common/QVRError.h"
@@ -22,6 +23,8 @@ struct QVRCKSyncStatus {
 
   // The file's dates; none of them for a missing or unreadable file, or one not of this shape.
   static QVRCKSyncStatus read(const std::filesystem::path& file);
+  // The same for the file's bytes.
+  static QVRCKSyncStatus fromData(std::span<const std::uint8_t> bytes);
   // Written atomically; none on success.
   std::optional<QVRError> write(const std::filesystem::path& file,
                                 const QVRFileWriter::SystemCalls& calls) const;

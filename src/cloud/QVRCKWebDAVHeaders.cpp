@@ -100,5 +100,10 @@ std::optional<std::chrono::system_clock::time_point> QVRCKWebDAVHeaders::httpDat
   }
   const std::int64_t seconds =
       daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+  // The clock counts in nanoseconds: about 292 years either side of 1970.
+  constexpr auto kLimit =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::duration::max())
+          .count();
+  if (seconds >= kLimit || seconds <= -kLimit) return std::nullopt;
   return std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
 }

@@ -24,6 +24,6 @@ class QVRCKWebDAVHeaders {
   // brackets, which must be a URI without blanks or angle brackets.
   static std::optional<std::string> lockToken(std::string_view value);
   // An HTTP date in the preferred form, "Sun, 06 Nov 1994 08:49:37 GMT", as the servers send it
-  // in Date and getlastmodified.
+  // in Date and getlastmodified; none for a date the system clock cannot hold (past 2262).
   static std::optional<std::chrono::system_clock::time_point> httpDate(std::string_view value);
 };
