@@ -6,6 +6,7 @@
 #include "tallix/ConvertCommand.h"
 #include "tallix/EvalCommand.h"
 #include "tallix/LineModeCommand.h"
+#include "tallix/SyncCommand.h"
 #include "tallix/UnitsCommand.h"
 
 namespace tallix {
@@ -125,6 +126,7 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   commands.push_back(std::make_unique<LineModeCommand>());
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
+  commands.push_back(std::make_unique<SyncCommand>());
   return commands;
 }
 
