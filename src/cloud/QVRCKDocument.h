@@ -46,11 +46,11 @@ inline constexpr std::string_view QVRCKDocumentRemoteNotificationRecordNameKey =
 // The directory (documents directory + name) holds "contents", a keyed archive with the contents
 // under "contents" and 1 under "version", and "record", the archive of the last known record.
 // After each poll that got the server's answer and each accepted upload, "syncStatus" notes the
-// time (QVRCKSyncStatus). Every file is written atomically (QVRFileWriter), so a crash leaves the old file or the new
-// one. The record file is written only once the contents file holds everything the record's
-// server version holds, so that a restart never takes a newer change tag for contents it lacks;
-// and an upload goes out only when the contents file holds the current contents (a failed save
-// holds it back), so that newer contents are never taken for uploaded. Unreadable files are
+// time (QVRCKSyncStatus). Every file is written atomically (QVRFileWriter), so a crash leaves the
+// old file or the new one. The record file is written only once the contents file holds everything
+// the record's server version holds, so that a restart never takes a newer change tag for contents
+// it lacks; and an upload goes out only when the contents file holds the current contents (a failed
+// save holds it back), so that newer contents are never taken for uploaded. Unreadable files are
 // logged and moved aside ("contents.unreadable-<time>"), never overwritten.
 //
 // Everything runs on the main thread; cloud completions are handed to it (dispatchMain) and find
