@@ -1,5 +1,7 @@
 #include "cloud/QVRCKStoreChoice.h"
 
+#include <fmt/format.h>
+
 #include <cstdlib>
 #include "cloud/QVRCKCloudService.h"
 #include "cloud/QVRCKDirectoryDatabase.h"
@@ -105,12 +107,12 @@ QVRCKStoreChoice QVRCKStoreChoice::fromConfiguration(
       if (webDAV(*url, stringAt(*dictionary, "user"), stringAt(*dictionary, "password"))) {
         return choice;
       }
-      return refuse("the url of \"" + std::string(configurationKey) +
-                    "\" must be an http or https URL");
+      return refuse(
+          fmt::format("the url of \"{}\" must be an http or https URL", configurationKey));
     }
   }
-  return refuse("\"" + std::string(configurationKey) +
-                "\" must be a text or a dictionary with \"folder\" or \"url\"");
+  return refuse(fmt::format("\"{}\" must be a text or a dictionary with \"folder\" or \"url\"",
+                            configurationKey));
 }
 
 QVRCKStoreChoice QVRCKStoreChoice::current() {
