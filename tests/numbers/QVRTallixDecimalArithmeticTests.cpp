@@ -4,6 +4,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "numbers/QVRTallixDecimal.h"
@@ -127,7 +128,9 @@ TEST(QVRTallixDecimalArithmetic, TrickyCasesGiveTheirKnownResults) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.left) + " " + c.operation + " " + c.right);
-    const Operation& operation = operations[std::string("+-*/").find(c.operation)];
+    const std::size_t index = std::string_view("+-*/").find(c.operation);
+    ASSERT_LT(index, operations.size());
+    const Operation& operation = operations[index];
     const Result result = operation.decimal(d(c.left), d(c.right));
     const std::string expected = c.expected;
     if (expected == "overflow") {
