@@ -109,23 +109,13 @@ bool QVRCKDirectoryDatabase::isWatching() const {
 
 void QVRCKDirectoryDatabase::fetchRecordWithID(const QVRCKRecordID& recordID,
                                                RecordCompletion completion) {
-  auto shared = std::make_shared<RecordCompletion>(std::move(completion));
-  _queue->async(
-      [this, shared, name = recordID.recordName()] {
-        Answer answer = fetchNow(name);
-        (*shared)(std::move(answer.record), std::move(answer.error));
-      },
-      [shared] { (*shared)(std::nullopt, cancelled()); });
+  _queue->asyncAnswer([this, name = recordID.recordName()] { return fetchNow(name); },
+                      std::move(completion), cancelled());
 }
 
 void QVRCKDirectoryDatabase::saveRecord(const QVRCKRecord& record, RecordCompletion completion) {
-  auto shared = std::make_shared<RecordCompletion>(std::move(completion));
-  _queue->async(
-      [this, shared, record] {
-        Answer answer = saveNow(record);
-        (*shared)(std::move(answer.record), std::move(answer.error));
-      },
-      [shared] { (*shared)(std::nullopt, cancelled()); });
+  _queue->asyncAnswer([this, record] { return saveNow(record); }, std::move(completion),
+                      cancelled());
 }
 
 void QVRCKDirectoryDatabase::saveSubscription(const QVRCKSubscription&,
