@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "common/QVRCivilDate.h"
+
 namespace {
 
 std::string_view trimmed(std::string_view text) {
@@ -25,15 +27,6 @@ bool number(std::string_view text, std::size_t position, std::size_t count, unsi
     value = value * 10 + static_cast<unsigned>(text[index] - '0');
   }
   return true;
-}
-
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-  const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
 }
 
 }  // namespace
@@ -99,7 +92,7 @@ std::optional<std::chrono::system_clock::time_point> QVRCKWebDAVHeaders::httpDat
     return std::nullopt;
   }
   const std::int64_t seconds =
-      daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+      QVRDaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
   // The clock counts in nanoseconds: about 292 years either side of 1970.
   constexpr auto kLimit =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::duration::max())
