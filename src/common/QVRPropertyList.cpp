@@ -2,6 +2,28 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
+
+namespace {
+
+bool sameReal(double a, double b) {
+  return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+}  // namespace
+
+bool operator==(const QVRPropertyList::Date& a, const QVRPropertyList::Date& b) {
+  return sameReal(a.secondsSinceReferenceDate, b.secondsSinceReferenceDate);
+}
+
+bool operator==(const QVRPropertyList& a, const QVRPropertyList& b) {
+  if (const double* real = a.real()) {
+    const double* other = b.real();
+    return other && sameReal(*real, *other);
+  }
+  return a._value == b._value;
+}
+
 const QVRPropertyList* QVRPropertyList::find(std::string_view key) const {
   const Dictionary* entries = dictionary();
   if (!entries) return nullptr;

@@ -75,6 +75,12 @@ TEST(QVRPropertyListWriter, EdgeValuesSurviveTheirFormat) {
     const auto notANumber = roundTrip(std::nan(""), format);
     ASSERT_TRUE(notANumber && notANumber->real());
     EXPECT_TRUE(std::isnan(*notANumber->real()));
+    // A value equals itself, not-a-number included: replacing a value by its copy is no change.
+    EXPECT_EQ(notANumber, notANumber);
+    EXPECT_NE(*notANumber, QVRPropertyList(0.0));
+    EXPECT_EQ(QVRPropertyList(QVRPropertyList::Array{std::nan("")}),
+              QVRPropertyList(QVRPropertyList::Array{-std::nan("")}));
+    EXPECT_EQ(QVRPropertyList::Date{std::nan("")}, QVRPropertyList::Date{std::nan("")});
     EXPECT_EQ(roundTrip(QVRPropertyList::UID{4294967295}, format),
               QVRPropertyList(QVRPropertyList::UID{4294967295}));
   }
