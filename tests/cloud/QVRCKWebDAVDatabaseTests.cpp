@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "cloud/QVRCKContainer.h"
 #include "cloud/QVRCKWebDAVDatabase.h"
 #include "common/QVRLogger.h"
 #include "common/QVRMemoryLogSink.h"
 #include "support/LoopbackApache.h"
 #include "support/LoopbackHTTPServer.h"
 #include "support/QVRCKStoreTesting.h"
+#include "support/QVRCKTestDocument.h"
+#include "support/SeededRandom.h"
 #include "support/TallixTest.h"
 
 using namespace std::chrono_literals;
@@ -159,4 +164,72 @@ TEST_F(QVRCKWebDAVDatabaseTests, AnswersOfAnyServerMapToCloudCodes) {
   // Nobody listens on port 1: the network, not the record.
   EXPECT_EQ(QVRCKFetchFrom(*makeDatabase("http://127.0.0.1:1/"), "R").code(),
             QVRCKErrorNetworkUnavailable);
+}
+
+// Two devices, each a document with a database of its own, edit one document against Apache
+// through seeded schedules; once they stop and have polled and posted, both hold the same
+// contents with every edit.
+TEST_F(QVRCKWebDAVDatabaseTests, TwoDevicesConvergeWithEveryEdit) {
+  LoopbackApache apache;
+  SKIP_WITHOUT_APACHE(apache);
+  for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+    SCOPED_TRACE("schedule " + std::to_string(seed));
+    SeededRandom random(seed);
+    const std::string url = apache.origin() + "/dav/run" + std::to_string(seed) + "/";
+    struct Device {
+      std::shared_ptr<QVRCKWebDAVDatabase> database;
+      std::unique_ptr<QVRCKTestDocument> document;
+    };
+    std::vector<Device> devices(2);
+    for (std::size_t index = 0; index < devices.size(); ++index) {
+      const auto home = environment().temporaryDirectory() /
+                        ("s" + std::to_string(seed) + "d" + std::to_string(index));
+      std::filesystem::create_directories(home / "tmp");
+      devices[index].database = makeDatabase(url);
+      devices[index].document = std::make_unique<QVRCKTestDocument>(
+          "Shared.doc",
+          std::make_shared<QVRCKContainer>("device" + std::to_string(index),
+                                           devices[index].database),
+          QVRCKDocument::Storage{home / "Documents", home / "tmp", QVRFileWriter::systemCalls()});
+    }
+    const auto settle = [&] {
+      for (bool busy = true; busy;) {
+        busy = false;
+        for (auto& device : devices) {
+          device.database->waitUntilIdle();
+          busy = runLoop().waitForDispatch(0ms) || busy;
+          runLoop().runPending();
+          busy = busy || device.database->pendingCount() != 0;
+        }
+      }
+    };
+    std::set<std::string> made;
+    for (int step = 0; step < 16; ++step) {
+      const auto index = static_cast<std::size_t>(random.between(0, 1));
+      const std::string item = "d" + std::to_string(index) + "e" + std::to_string(step);
+      made.insert(item);
+      devices[index].document->addItem(item, static_cast<std::size_t>(random.between(0, 9)));
+      for (auto seconds = random.between(0, 1) ? random.between(1, 30) : random.between(100, 320);
+           seconds > 0; seconds -= 10) {
+        runLoop().advanceBy(10s);
+        settle();
+      }
+    }
+    const auto converged = [&] {
+      const auto& first = *devices[0].document;
+      const auto& second = *devices[1].document;
+      return !first.needsToSave() && !first.needsToPost() && !second.needsToSave() &&
+             !second.needsToPost() && first.items() == second.items() &&
+             first.record().recordChangeTag() == second.record().recordChangeTag();
+    };
+    for (int round = 0; round < 40 && !converged(); ++round) {
+      runLoop().advanceBy(100s);
+      settle();
+    }
+    ASSERT_TRUE(converged());
+    const auto items = devices[0].document->items();
+    EXPECT_EQ(std::set<std::string>(items.begin(), items.end()), made);
+    EXPECT_EQ(items.size(), made.size());
+    for (auto& device : devices) EXPECT_FALSE(device.document->isICloudDisabled());
+  }
 }
