@@ -25,6 +25,7 @@ constexpr Group groups[] = {
     {"units", "units/"},
     {"keys", "keys/"},
     {"eval", "eval/"},
+    {"tape", "tape/"},
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "common/QVRBinaryPropertyListWriter.h"
 #include "common/QVRTextEncoding.h"
 
 namespace {
@@ -18,9 +20,6 @@ struct NodeDeleter {
 };
 using Node = std::unique_ptr<void, NodeDeleter>;
 
-struct BinaryDeleter {
-  void operator()(char* bytes) const { plist_to_bin_free(bytes); }
-};
 struct XMLDeleter {
   void operator()(char* text) const { plist_to_xml_free(text); }
 };
@@ -37,6 +36,8 @@ class Converter {
   explicit Converter(QVRPropertyListWriter::Format format) : _format(format) {}
 
   Node node(const QVRPropertyList& value, std::size_t depth);
+  // The same checks as node() without making nodes (for our own binary writer).
+  bool check(const QVRPropertyList& value, std::size_t depth);
   std::string reason;
 
  private:
@@ -134,6 +135,28 @@ Node Converter::node(const QVRPropertyList& value, std::size_t depth) {
   return refuse("a value of an unknown kind");
 }
 
+bool Converter::check(const QVRPropertyList& value, std::size_t depth) {
+  if (depth > QVRPropertyListWriter::maximumDepth) return refuse("nesting too deep"), false;
+  switch (value.type()) {
+    case QVRPropertyList::Type::string:
+      return writable(*value.string());
+    case QVRPropertyList::Type::date:
+    case QVRPropertyList::Type::uid:
+      // Few and small: the node itself says whether it can be written.
+      return node(value, depth) != nullptr;
+    case QVRPropertyList::Type::array:
+      return std::all_of(value.array()->begin(), value.array()->end(),
+                         [&](const QVRPropertyList& element) { return check(element, depth + 1); });
+    case QVRPropertyList::Type::dictionary:
+      return std::all_of(value.dictionary()->begin(), value.dictionary()->end(),
+                         [&](const auto& entry) {
+                           return writable(entry.first) && check(entry.second, depth + 1);
+                         });
+    default:
+      return true;
+  }
+}
+
 // libplist writes a carriage return inside text as it is, and XML readers turn it into a line
 // feed; a character reference keeps it. libplist itself writes none outside text.
 std::string keepingCarriageReturns(std::string_view xml) {
@@ -154,21 +177,19 @@ std::string keepingCarriageReturns(std::string_view xml) {
 QVRResult<std::optional<QVRPropertyList::Data>, QVRError>
 QVRPropertyListWriter::dataFromPropertyList(const QVRPropertyList& propertyList, Format format) {
   Converter converter(format);
-  Node root = converter.node(propertyList, 0);
   const auto failure =
       [](std::string reason) -> QVRResult<std::optional<QVRPropertyList::Data>, QVRError> {
     return {std::nullopt, QVRError(std::string(errorDomain), 1, std::move(reason))};
   };
+  if (format == Format::binary) {
+    if (!converter.check(propertyList, 0)) return failure(converter.reason);
+    return {QVRBinaryPropertyListWriter::dataFromPropertyList(propertyList), std::nullopt};
+  }
+  Node root = converter.node(propertyList, 0);
   if (!root) return failure(converter.reason);
   // libplist writes nothing unless the output pointer starts out null.
   char* output = nullptr;
   std::uint32_t length = 0;
-  if (format == Format::binary) {
-    plist_to_bin(root.get(), &output, &length);
-    std::unique_ptr<char, BinaryDeleter> bytes(output);
-    if (!bytes) return failure("libplist wrote no binary property list");
-    return {QVRPropertyList::Data(bytes.get(), bytes.get() + length), std::nullopt};
-  }
   plist_to_xml(root.get(), &output, &length);
   std::unique_ptr<char, XMLDeleter> text(output);
   if (!text) return failure("libplist wrote no XML property list");

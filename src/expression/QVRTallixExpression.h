@@ -67,6 +67,13 @@ class QVRTallixExpression {
   // A new expression with copies of the components and the same angle mode, but a new
   // identity; it is dirty.
   std::unique_ptr<QVRTallixExpression> copy() const;
+  // A new expression with copies of the components, the same angle mode and the same identity
+  // (uuid), clean: what lists that keep a calculation as it was (the tape) hold, so that later
+  // edits of this expression never reach them.
+  std::shared_ptr<const QVRTallixExpression> snapshot() const;
+  // Appends Equal, then hands a snapshot to the shared tape (QVRTallixTape::addExpression) and
+  // answers whether the tape took it; the Equal stays either way.
+  bool saveToTape();
 
   // The component list, read-only; valid until the expression changes.
   const ComponentList& components() const { return _components; }

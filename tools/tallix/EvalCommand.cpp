@@ -9,8 +9,8 @@
 namespace tallix {
 
 std::string EvalCommand::usage() const {
-  return fmt::format(R"USAGE(usage: tallix eval [--radians] [--] EXPR…
-       tallix eval [--radians] < FILE
+  return fmt::format(R"USAGE(usage: tallix eval [--radians] [--save] [--] EXPR…
+       tallix eval [--radians] [--save] < FILE
 
 Types each EXPR (or each line of standard input) key by key into a new expression, as on
 the calculator's keyboard, and prints the expression with its result, one line each:
@@ -23,6 +23,7 @@ the calculator's keyboard, and prints the expression with its result, one line e
 {}
 Options:
   --radians   angles in radians (default: degrees)
+  --save      also save each calculation to the tape (see 'tallix tape')
   --help      this text
 
 Exit status: 0 when every expression was read, 2 for a bad option or an unknown key name.
@@ -38,7 +39,7 @@ void EvalCommand::configure(CLI::App& command) {
 std::optional<std::string> EvalCommand::evaluatedLine(std::string_view text, bool radians,
                                                       const TallixKeyTyper& typer,
                                                       std::vector<QVRTallixKeyType>& keys,
-                                                      std::string& unknownWord) {
+                                                      std::string& unknownWord, bool save) {
   keys.clear();
   if (auto unknown = typer.keyTypes(text, keys)) {
     unknownWord = std::move(*unknown);
@@ -47,13 +48,18 @@ std::optional<std::string> EvalCommand::evaluatedLine(std::string_view text, boo
   QVRTallixExpression expression;
   expression.setRadMode(radians);
   for (const QVRTallixKeyType key : keys) expression.handleKey(key);
-  return expression.stringDescription();
+  std::string line = expression.stringDescription();
+  // Printed as without --save: the Equal that saving appends changes the result of a line that
+  // ends with an operator ("85÷" prints 85, the tape keeps "85 ÷ =").
+  if (save) expression.saveToTape();
+  return line;
 }
 
 int EvalCommand::run(TallixIO& io) {
   const std::vector<std::string> arguments =
       _command ? _command->remaining() : std::vector<std::string>();
   bool radians = false;
+  bool save = false;
   bool optionsEnded = false;
   std::vector<std::string> expressions;
   for (const std::string& argument : arguments) {
@@ -61,6 +67,8 @@ int EvalCommand::run(TallixIO& io) {
       optionsEnded = true;
     } else if (!optionsEnded && argument == "--radians") {
       radians = true;
+    } else if (!optionsEnded && argument == "--save") {
+      save = true;
     } else if (!optionsEnded && argument.starts_with("--")) {
       io.writeError(
           fmt::format("tallix eval: unknown option '{}' (see 'tallix eval --help')\n", argument));
@@ -75,7 +83,7 @@ int EvalCommand::run(TallixIO& io) {
   std::string unknownWord;
   int status = TallixExitCode::success;
   const auto evaluate = [&](std::string_view text) {
-    if (auto line = evaluatedLine(text, radians, typer, keys, unknownWord)) {
+    if (auto line = evaluatedLine(text, radians, typer, keys, unknownWord, save)) {
       line->push_back('\n');
       io.write(*line);
     } else {

@@ -12,9 +12,10 @@ namespace tallix {
 
 class TallixKeyTyper;
 
-// `tallix eval [--radians] [--] EXPR…`: types each expression key by key into a new expression
-// and prints its stringDescription, one line each; without EXPR, each line of standard input is
-// one expression.
+// `tallix eval [--radians] [--save] [--] EXPR…`: types each expression key by key into a new
+// expression and prints its stringDescription, one line each; without EXPR, each line of standard
+// input is one expression. With --save each one is also saved to the tape (saveToTape); without
+// it the tape is never touched.
 class EvalCommand final : public TallixCommand {
  public:
   std::string_view name() const override { return "eval"; }
@@ -28,10 +29,11 @@ class EvalCommand final : public TallixCommand {
 
   // The stringDescription of a new expression into which `text` was typed; none for a text
   // with an unknown key name, which is then set in `unknownWord`. `keys` is scratch space.
+  // `save` saves the expression to the tape after its line is made.
   static std::optional<std::string> evaluatedLine(std::string_view text, bool radians,
                                                   const TallixKeyTyper& typer,
                                                   std::vector<QVRTallixKeyType>& keys,
-                                                  std::string& unknownWord);
+                                                  std::string& unknownWord, bool save = false);
 
  private:
   CLI::App* _command = nullptr;

@@ -28,8 +28,9 @@ std::string LineModeCommand::usage() const {
 A calculator on the terminal: type keys (as for 'tallix eval') and press Enter to see the
 expression and its result. The result stays: '*2' goes on from it, a digit starts a new
 calculation, 'C' clears. 'help' shows this text, 'quit' (or the end of input) ends.
-The expression on the display is kept in the application-support directory and comes
-back at the next start; Control-C leaves too, keeping it.
+Each finished calculation is saved to the tape ('tallix tape' lists it). The expression on
+the display is kept in the application-support directory and comes back at the next start;
+Control-C leaves too, keeping it.
 
 {}
 Options:
@@ -92,6 +93,10 @@ int LineModeCommand::run(TallixIO& io) {
     // Enter was the Equal key: the result stays on the display as the next expression.
     auto next = std::make_shared<QVRTallixExpression>(current->result());
     next->setRadMode(current->radMode());
+    // The finished calculation goes to the tape (which refuses a bare repeat of the last result),
+    // after its line and result were taken: the Equal that saving appends changes the result of
+    // a line that ends with an operator. A line that ends by clearing finished nothing.
+    if (keys.empty() || keys.back() != QVRTallixKeyTypeClear) current->saveToTape();
     QVRTallixExpression::setCurrentExpression(std::move(next));
   }
   const int signal = io.interruptingSignal();

@@ -13,7 +13,8 @@ namespace tallix {
 // Each line is typed as keys into the current expression and the line's end is the Equal key:
 // the expression with its result is printed, and the result stays as the start of the next
 // line, so a line that begins with an operator goes on from it ("*2") while one that begins
-// with a digit starts afresh. "C" clears; "help" shows the usage; "quit", "exit" or the end of
+// with a digit starts afresh; each line's calculation is saved to the tape (saveToTape) unless
+// the line ends by clearing. "C" clears; "help" shows the usage; "quit", "exit" or the end of
 // input ends. The current expression is saved every 10 seconds, when the program ends and when
 // a termination signal ends it, so it comes back at the next start.
 class LineModeCommand final : public TallixCommand {

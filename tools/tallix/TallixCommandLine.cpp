@@ -7,6 +7,7 @@
 #include "tallix/EvalCommand.h"
 #include "tallix/LineModeCommand.h"
 #include "tallix/SyncCommand.h"
+#include "tallix/TapeCommand.h"
 #include "tallix/UnitsCommand.h"
 
 namespace tallix {
@@ -127,6 +128,7 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
   commands.push_back(std::make_unique<SyncCommand>());
+  commands.push_back(std::make_unique<TapeCommand>());
   return commands;
 }
 
