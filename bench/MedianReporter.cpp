@@ -19,10 +19,23 @@ std::string formatted(double nanoseconds) {
   return text;
 }
 
+double counter(const benchmark::BenchmarkReporter::Run& run, const char* name, double absent) {
+  const auto found = run.counters.find(name);
+  return found == run.counters.end() ? absent : found->second.value;
+}
+
 // The processor time of the thread: on a shared machine, time spent waiting for a core is not the
-// operation's.
+// operation's. Benchmarks of other processes report wall-clock time ("wall_clock"), and those
+// that do many items a call the time of one ("items_per_call").
 double nanosecondsPerCall(const benchmark::BenchmarkReporter::Run& run) {
-  return run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+  const double seconds =
+      counter(run, "wall_clock", 0) > 0 ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime();
+  return seconds * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit) /
+         counter(run, "items_per_call", 1);
+}
+
+std::string verdict(double value, double target) {
+  return value <= target ? ": met)" : ": MISSED)";
 }
 
 }  // namespace
@@ -50,10 +63,27 @@ void MedianReporter::ReportRuns(const std::vector<Run>& runs) {
     const double nanoseconds = nanosecondsPerCall(run);
     std::string line = name;
     line.resize(std::max<std::size_t>(line.size() + 1, 28), ' ');
-    line += formatted(nanoseconds) + " per call";
-    if (const auto target = run.counters.find("target_ns"); target != run.counters.end()) {
-      line += " (target under " + formatted(target->second.value) +
-              (nanoseconds <= target->second.value ? ": met)" : ": MISSED)");
+    const bool items = counter(run, "items_per_call", 1) > 1 || counter(run, "wall_clock", 0) > 0;
+    line += formatted(nanoseconds) + (items ? " per item" : " per call");
+    if (const double target = counter(run, "target_ns", 0); target > 0) {
+      line += " (target under " + formatted(target) + verdict(nanoseconds, target);
+    }
+    if (const double processor = counter(run, "cpu_per_item_ns", 0); processor > 0) {
+      line += "; processor time " + formatted(processor) + " per item";
+    }
+    if (const double startup = counter(run, "startup_ns", 0); startup > 0) {
+      const double target = counter(run, "startup_target_ns", 0);
+      line += "; start-up " + formatted(startup) + " (target under " + formatted(target) +
+              verdict(startup, target);
+      if (const double processor = counter(run, "startup_cpu_ns", 0); processor > 0) {
+        line += ", processor time " + formatted(processor);
+      }
+    }
+    if (const double memory = counter(run, "maxrss_MiB", 0); memory > 0) {
+      char text[64];
+      std::snprintf(text, sizeof text, "; at most %.1f MiB resident (target under %.0f MiB", memory,
+                    counter(run, "maxrss_target_MiB", 0));
+      line += text + verdict(memory, counter(run, "maxrss_target_MiB", 0));
     }
     std::printf("%s\n", line.c_str());
   }

@@ -23,6 +23,8 @@ struct Group {
 constexpr Group groups[] = {
     {"numbers", "numbers/"},
     {"units", "units/"},
+    {"keys", "keys/"},
+    {"eval", "eval/"},
 };
 
 }  // namespace

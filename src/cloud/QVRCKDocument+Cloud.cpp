@@ -88,11 +88,13 @@ void QVRCKDocument::_pollCompleted(const QVRCKRecord& kept,
         error.value_or(QVRCKErrorWithCode(QVRCKErrorInternalError, "no record and no error"));
     if (disablesCloud(failure)) _iCloudDisabled = true;
     QVRLogger::logError(failure, "Polling record " + kept.description());
+    if (QVRCKErrorHasCode(failure, QVRCKErrorUnknownItem)) _noteSync(false);
   } else {
     // A record never saved has no tag, and matches none.
     const auto& tag = _record.recordChangeTag();
     const bool unchanged = tag && fetched->recordChangeTag() == tag;
     if (!unchanged && !_takeFetchedRecord(*fetched)) return;
+    _noteSync(false);
   }
   _polling = false;
   logInfo("Polled");
@@ -234,8 +236,19 @@ void QVRCKDocument::_postCompleted(const QVRCKRecord& copy, const std::optional<
   } else {
     _record = *saved;
     _writeRecordFile();
+    _noteSync(true);
   }
   _posting = false;
   logInfo("Posted");
   if (failed) _poll();
+}
+
+void QVRCKDocument::_noteSync(bool upload) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(_fileURL, error)) return;
+  const auto file = _fileURL / QVRCKSyncStatus::fileName;
+  if (!_syncStatus) _syncStatus = QVRCKSyncStatus::read(file);
+  const auto now = QVREnvironment::current().runLoop().now();
+  (upload ? _syncStatus->lastUpload : _syncStatus->lastPoll) = now;
+  static_cast<void>(_syncStatus->write(file, _storage.systemCalls));
 }

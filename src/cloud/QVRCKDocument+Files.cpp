@@ -1,4 +1,3 @@
-#include <ctime>
 #include <system_error>
 
 #include "cloud/QVRCKDocument.h"
@@ -28,17 +27,6 @@ std::uint32_t checksumOf(const QVRCKRecord& record) {
   const QVRPropertyList* value = record.propertyListForKey(QVRCKDocumentCheckumKey);
   const std::int64_t* integer = value ? value->integer() : nullptr;
   return integer ? static_cast<std::uint32_t>(static_cast<std::uint64_t>(*integer)) : 0;
-}
-
-// "20260101T000000Z" for the run loop's current time.
-std::string utcTimestamp() {
-  const std::time_t seconds =
-      QVRRunLoop::Clock::to_time_t(QVREnvironment::current().runLoop().now());
-  std::tm parts{};
-  gmtime_r(&seconds, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-  return text;
 }
 
 }  // namespace
@@ -118,22 +106,12 @@ void QVRCKDocument::_writeRecordFile() {
 }
 
 void QVRCKDocument::_keepAside(const std::filesystem::path& file) const {
-  const std::string stem = file.filename().string() + ".unreadable-" + utcTimestamp();
-  std::filesystem::path aside = file.parent_path() / stem;
-  std::error_code probe;
-  for (int attempt = 1;
-       std::filesystem::exists(std::filesystem::symlink_status(aside, probe)) && attempt < 1000;
-       ++attempt) {
-    aside = file.parent_path() / (stem + "-" + std::to_string(attempt));
-  }
+  const auto moved =
+      QVRFileWriter::moveAside(file, "unreadable", QVREnvironment::current().runLoop().now());
   const std::string description =
-      "Moving unreadable file " + file.string() + " aside to " + aside.string();
-  std::error_code moved;
-  std::filesystem::rename(file, aside, moved);
-  if (moved) {
-    QVRLogger::logError(
-        QVRError(std::string(QVRFileWriter::errorDomain), moved.value(), moved.message()),
-        description);
+      "Moving unreadable file " + file.string() + " aside to " + moved.path.string();
+  if (moved.error) {
+    QVRLogger::logError(*moved.error, description);
   } else {
     QVRLogger::logFormat(description);
   }

@@ -12,6 +12,7 @@
 #include "cloud/QVRCKContentsClass.h"
 #include "cloud/QVRCKRecord.h"
 #include "cloud/QVRCKSubscription.h"
+#include "cloud/QVRCKSyncStatus.h"
 #include "common/QVRError.h"
 #include "common/QVRFileWriter.h"
 #include "common/QVRNotificationCenter.h"
@@ -44,11 +45,12 @@ inline constexpr std::string_view QVRCKDocumentRemoteNotificationRecordNameKey =
 //
 // The directory (documents directory + name) holds "contents", a keyed archive with the contents
 // under "contents" and 1 under "version", and "record", the archive of the last known record.
-// Every file is written atomically (QVRFileWriter), so a crash leaves the old file or the new
-// one. The record file is written only once the contents file holds everything the record's
-// server version holds, so that a restart never takes a newer change tag for contents it lacks;
-// and an upload goes out only when the contents file holds the current contents (a failed save
-// holds it back), so that newer contents are never taken for uploaded. Unreadable files are
+// After each poll that got the server's answer and each accepted upload, "syncStatus" notes the
+// time (QVRCKSyncStatus). Every file is written atomically (QVRFileWriter), so a crash leaves the
+// old file or the new one. The record file is written only once the contents file holds everything
+// the record's server version holds, so that a restart never takes a newer change tag for contents
+// it lacks; and an upload goes out only when the contents file holds the current contents (a failed
+// save holds it back), so that newer contents are never taken for uploaded. Unreadable files are
 // logged and moved aside ("contents.unreadable-<time>"), never overwritten.
 //
 // Everything runs on the main thread; cloud completions are handed to it (dispatchMain) and find
@@ -159,6 +161,9 @@ class QVRCKDocument {
   void _postIfNeeded();
   void _postCompleted(const QVRCKRecord& copy, const std::optional<QVRCKRecord>& saved,
                       const std::optional<QVRError>& error);
+  // Notes a poll that got the server's answer, or an accepted upload, in the status file (when
+  // the directory exists; the status is advisory, so a failed write is not retried).
+  void _noteSync(bool upload);
 
   std::shared_ptr<QVRCKContainer> _container;
   std::uint32_t _contentsChecksum = 0;
@@ -182,6 +187,8 @@ class QVRCKDocument {
   Storage _storage;
   // _record is newer than the record file, which waits for the contents file to catch up.
   bool _recordFileIsBehind = false;
+  // Read from the status file on first use.
+  std::optional<QVRCKSyncStatus> _syncStatus;
   QVRNotificationCenter::Observation _remoteObservation;
   // Cloud completions hold it weakly: gone with the document.
   std::shared_ptr<QVRCKDocument*> _lifetime;

@@ -22,13 +22,19 @@ enum QVRCKErrorCode : std::int64_t {
   QVRCKErrorNotAuthenticated = 9,
   // The server knows no such record (fetching one never saved, or saving over one removed).
   QVRCKErrorUnknownItem = 11,
+  // A request the store cannot carry out as asked (a record name it cannot keep).
+  QVRCKErrorInvalidArguments = 12,
   // A conditional save carried a change tag that is not the server's current one.
   QVRCKErrorServerRecordChanged = 14,
+  // The server refused the request for a reason of its own.
+  QVRCKErrorServerRejectedRequest = 15,
   // A record's asset file could not be read when it was saved.
   QVRCKErrorAssetFileNotFound = 16,
   // The server no longer speaks this program's version.
   QVRCKErrorIncompatibleVersion = 18,
   QVRCKErrorOperationCancelled = 20,
+  // The store has no room for the record.
+  QVRCKErrorQuotaExceeded = 25,
 };
 
 // The largest code a store may answer.

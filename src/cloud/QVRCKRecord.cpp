@@ -6,41 +6,6 @@
 #include "common/QVRKeyedArchiver.h"
 #include "common/QVRKeyedUnarchiver.h"
 
-std::string QVRCKDescriptionOfPropertyList(const QVRPropertyList& value) {
-  switch (value.type()) {
-    case QVRPropertyList::Type::boolean:
-      return *value.boolean() ? "1" : "0";
-    case QVRPropertyList::Type::integer:
-      return std::to_string(*value.integer());
-    case QVRPropertyList::Type::real:
-      return fmt::format("{}", *value.real());
-    case QVRPropertyList::Type::string:
-      return *value.string();
-    case QVRPropertyList::Type::data:
-      return fmt::format("<{} bytes>", value.data()->size());
-    case QVRPropertyList::Type::date:
-      return fmt::format("<date {}>", value.date()->secondsSinceReferenceDate);
-    case QVRPropertyList::Type::array: {
-      std::string text = "(";
-      for (const auto& element : *value.array()) {
-        if (text.size() > 1) text += ", ";
-        text += QVRCKDescriptionOfPropertyList(element);
-      }
-      return text + ")";
-    }
-    case QVRPropertyList::Type::dictionary: {
-      std::string text = "{";
-      for (const auto& [key, element] : *value.dictionary()) {
-        text += key + " = " + QVRCKDescriptionOfPropertyList(element) + "; ";
-      }
-      return text + "}";
-    }
-    case QVRPropertyList::Type::uid:
-      return fmt::format("<uid {}>", value.uid()->value);
-  }
-  return {};
-}
-
 const QVRCKRecordValue* QVRCKRecord::objectForKey(std::string_view key) const {
   const auto found = _fields.find(key);
   return found == _fields.end() ? nullptr : &found->second;
@@ -80,7 +45,7 @@ std::string QVRCKRecord::description() const {
     if (const auto* asset = std::get_if<QVRCKAsset>(&value)) {
       values += asset->description();
     } else {
-      values += QVRCKDescriptionOfPropertyList(std::get<QVRPropertyList>(value));
+      values += std::get<QVRPropertyList>(value).description();
     }
   }
   return "<CKRecord recordType=" + _recordType + " recordName=" + _recordID.recordName() +

@@ -69,7 +69,3 @@ class QVRCKRecord {
   std::optional<std::string> _recordChangeTag;
   Fields _fields;
 };
-
-// The text of a plain value in a log line: numbers and texts as they are, lists in parentheses,
-// dictionaries in braces.
-std::string QVRCKDescriptionOfPropertyList(const QVRPropertyList& value);

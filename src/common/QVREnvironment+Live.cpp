@@ -33,7 +33,8 @@ std::filesystem::path applicationSupport() {
 // source tree's resources.
 std::optional<std::filesystem::path> resources() {
   std::error_code error;
-  if (const char* explicitDirectory = std::getenv("TALLIX_RESOURCES"); explicitDirectory && *explicitDirectory) {
+  if (const char* explicitDirectory = std::getenv("TALLIX_RESOURCES");
+      explicitDirectory && *explicitDirectory) {
     return std::filesystem::path(explicitDirectory);
   }
   const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -45,14 +45,18 @@ QVREnvironment& QVREnvironment::current() {
   return *installed;
 }
 
-bool QVREnvironment::hasCurrent() { return installedEnvironment() != nullptr; }
+bool QVREnvironment::hasCurrent() {
+  return installedEnvironment() != nullptr;
+}
 
 QVREnvironment::Installation::Installation(QVREnvironment& environment)
     : _previous(installedEnvironment()) {
   installedEnvironment() = &environment;
 }
 
-QVREnvironment::Installation::~Installation() { installedEnvironment() = _previous; }
+QVREnvironment::Installation::~Installation() {
+  installedEnvironment() = _previous;
+}
 
 std::vector<QVRLogSink*> QVREnvironment::logSinks() const {
   std::vector<QVRLogSink*> sinks;

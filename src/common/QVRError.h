@@ -7,7 +7,9 @@
 class QVRError {
  public:
   QVRError(std::string domain, std::int64_t code, std::string localizedDescription = {})
-      : _domain(std::move(domain)), _code(code), _localizedDescription(std::move(localizedDescription)) {}
+      : _domain(std::move(domain)),
+        _code(code),
+        _localizedDescription(std::move(localizedDescription)) {}
 
   const std::string& domain() const { return _domain; }
   std::int64_t code() const { return _code; }

@@ -13,9 +13,7 @@ class QVRException : public std::exception {
       : _name(std::move(name)), _reason(std::move(reason)), _what(_name + ": " + _reason) {}
 
   // A range or index that a step needed and did not find.
-  static QVRException range(std::string reason) {
-    return {"NSRangeException", std::move(reason)};
-  }
+  static QVRException range(std::string reason) { return {"NSRangeException", std::move(reason)}; }
   // An argument that a step cannot use.
   static QVRException invalidArgument(std::string reason) {
     return {"NSInvalidArgumentException", std::move(reason)};

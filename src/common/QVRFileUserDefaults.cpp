@@ -1,6 +1,5 @@
 #include "common/QVRFileUserDefaults.h"
 
-#include <ctime>
 #include <string>
 #include <system_error>
 
@@ -18,17 +17,6 @@ std::filesystem::path absolutePath(const std::filesystem::path& path) {
   std::error_code error;
   auto result = std::filesystem::absolute(path, error);
   return error ? path : result;
-}
-
-// "20260101T000000Z" for the run loop's current time.
-std::string utcTimestamp() {
-  const auto now = QVREnvironment::current().runLoop().now();
-  const std::time_t seconds = QVRRunLoop::Clock::to_time_t(now);
-  std::tm parts{};
-  gmtime_r(&seconds, &parts);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-  return text;
 }
 
 }  // namespace
@@ -89,21 +77,14 @@ void QVRFileUserDefaults::load() const {
 }
 
 void QVRFileUserDefaults::moveAside(const QVRArchiveError& error) const {
-  const std::string stem = _path.filename().string() + ".corrupt-" + utcTimestamp();
-  std::filesystem::path aside = _path.parent_path() / stem;
-  std::error_code probe;
-  for (int attempt = 1; std::filesystem::exists(aside, probe) && attempt < 100; ++attempt) {
-    aside = _path.parent_path() / (stem + "-" + std::to_string(attempt));
-  }
+  const auto moved =
+      QVRFileWriter::moveAside(_path, "corrupt", QVREnvironment::current().runLoop().now());
   QVRLogger::logError(error.error(), "Moving unreadable user defaults " + _path.string() +
-                                         " aside to " + aside.string());
-  std::error_code moved;
-  std::filesystem::rename(_path, aside, moved);
-  if (moved) {
+                                         " aside to " + moved.path.string());
+  if (moved.error) {
     _writable = false;
-    QVRLogger::logError(
-        QVRError(std::string(QVRFileWriter::errorDomain), moved.value(), moved.message()),
-        "Keeping unreadable user defaults " + _path.string() + "; changes will not be saved");
+    QVRLogger::logError(*moved.error, "Keeping unreadable user defaults " + _path.string() +
+                                          "; changes will not be saved");
   }
 }
 

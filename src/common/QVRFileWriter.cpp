@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <system_error>
 
@@ -113,4 +114,29 @@ std::optional<QVRError> QVRFileWriter::writeAtomically(const std::filesystem::pa
     calls.close(directoryDescriptor);
   }
   return std::nullopt;
+}
+
+QVRFileWriter::MovedAside QVRFileWriter::moveAside(const std::filesystem::path& file,
+                                                   std::string_view label,
+                                                   std::chrono::system_clock::time_point now) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm parts{};
+  gmtime_r(&seconds, &parts);
+  char timestamp[32];
+  std::strftime(timestamp, sizeof timestamp, "%Y%m%dT%H%M%SZ", &parts);
+  std::string stem = file.filename().string();
+  stem.append(".").append(label).append("-").append(timestamp);
+
+  MovedAside moved{file.parent_path() / stem, std::nullopt};
+  std::error_code probe;
+  for (int attempt = 1;
+       std::filesystem::exists(std::filesystem::symlink_status(moved.path, probe)) &&
+       attempt < 1000;
+       ++attempt) {
+    moved.path = file.parent_path() / (stem + "-" + std::to_string(attempt));
+  }
+  std::error_code renamed;
+  std::filesystem::rename(file, moved.path, renamed);
+  if (renamed) moved.error = QVRError(std::string(errorDomain), renamed.value(), renamed.message());
+  return moved;
 }

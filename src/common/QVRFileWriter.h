@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -39,4 +40,14 @@ class QVRFileWriter {
   static std::optional<QVRError> writeAtomically(const std::filesystem::path& path,
                                                  std::span<const std::uint8_t> bytes,
                                                  const SystemCalls& calls);
+
+  // Renames a file that could not be read to "NAME.LABEL-20260101T000000Z" (UTC of `now`; "-1",
+  // "-2"… added while that name is taken) in its own directory, so that the next save does not
+  // overwrite what a user may still want back.
+  struct MovedAside {
+    std::filesystem::path path;     // where the file went, or would have gone
+    std::optional<QVRError> error;  // why the rename failed; none when it worked
+  };
+  static MovedAside moveAside(const std::filesystem::path& file, std::string_view label,
+                              std::chrono::system_clock::time_point now);
 };

@@ -14,7 +14,5 @@ struct QVRLogRecord {
   std::optional<std::string> errorText;
 
   // The line as written: the message, then the error's text after a colon.
-  std::string description() const {
-    return errorText ? message + ": " + *errorText : message;
-  }
+  std::string description() const { return errorText ? message + ": " + *errorText : message; }
 };

@@ -30,6 +30,10 @@ void QVRLogger::logRequest(const std::string& request, const std::string* respon
          error ? std::optional(error->description()) : std::nullopt});
 }
 
-bool QVRLoggingEnabled() { return QVREnvironment::current().loggingEnabled(); }
+bool QVRLoggingEnabled() {
+  return QVREnvironment::current().loggingEnabled();
+}
 
-void setQVRLoggingEnabled(bool enabled) { QVREnvironment::current().setLoggingEnabled(enabled); }
+void setQVRLoggingEnabled(bool enabled) {
+  QVREnvironment::current().setLoggingEnabled(enabled);
+}

@@ -19,7 +19,9 @@ QVRNotificationCenter::Observation& QVRNotificationCenter::Observation::operator
   return *this;
 }
 
-QVRNotificationCenter::Observation::~Observation() { reset(); }
+QVRNotificationCenter::Observation::~Observation() {
+  reset();
+}
 
 void QVRNotificationCenter::Observation::reset() {
   if (_entry) {
@@ -28,7 +30,9 @@ void QVRNotificationCenter::Observation::reset() {
   }
 }
 
-bool QVRNotificationCenter::Observation::isActive() const { return _entry && _entry->active; }
+bool QVRNotificationCenter::Observation::isActive() const {
+  return _entry && _entry->active;
+}
 
 QVRNotificationCenter::Observation QVRNotificationCenter::addObserver(std::string name,
                                                                       const void* object,

@@ -18,7 +18,7 @@ class QVRPropertyList {
   // Seconds since 2001-01-01 00:00:00 UTC, the reference date of property lists.
   struct Date {
     double secondsSinceReferenceDate = 0;
-    friend bool operator==(const Date&, const Date&) = default;
+    friend bool operator==(const Date&, const Date&);
   };
   struct UID {
     std::uint64_t value = 0;
@@ -75,7 +75,14 @@ class QVRPropertyList {
   // An integer, a real or a boolean as a double; else none.
   std::optional<double> doubleValue() const;
 
-  friend bool operator==(const QVRPropertyList&, const QVRPropertyList&) = default;
+  // The value on one line, for log messages: numbers and texts as they are, data as its length,
+  // lists in parentheses, dictionaries in braces.
+  std::string description() const;
+
+  // Values are equal when they hold the same thing; unlike double's own comparison, a
+  // not-a-number real or date equals another, so a value always equals itself and replacing
+  // a value by a copy of it is no change.
+  friend bool operator==(const QVRPropertyList&, const QVRPropertyList&);
 
  private:
   std::variant<bool, std::int64_t, double, std::string, Data, Date, Array, Dictionary, UID> _value;

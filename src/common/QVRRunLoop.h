@@ -16,8 +16,7 @@ class QVRRunLoop {
 
   // Schedules `block` every `interval` (at least a millisecond); with `runsAtTermination` the
   // block also runs once in terminate().
-  [[nodiscard]] virtual QVRTimer scheduledTimer(QVRTimer::Interval interval,
-                                                bool runsAtTermination,
+  [[nodiscard]] virtual QVRTimer scheduledTimer(QVRTimer::Interval interval, bool runsAtTermination,
                                                 std::function<void()> block) = 0;
 
   // Runs `block` on the main thread, soon, after the blocks handed over before it. Callable from

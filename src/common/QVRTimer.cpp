@@ -11,7 +11,9 @@ QVRTimer& QVRTimer::operator=(QVRTimer&& other) noexcept {
   return *this;
 }
 
-QVRTimer::~QVRTimer() { invalidate(); }
+QVRTimer::~QVRTimer() {
+  invalidate();
+}
 
 QVRTimer QVRTimer::scheduledTimerAndTerminateWithTimeInterval(Interval interval,
                                                               std::function<void()> block) {
@@ -29,11 +31,17 @@ void QVRTimer::invalidate() {
   }
 }
 
-bool QVRTimer::isValid() const { return _state && _state->valid; }
+bool QVRTimer::isValid() const {
+  return _state && _state->valid;
+}
 
-QVRTimer::Interval QVRTimer::interval() const { return _state ? _state->interval : Interval{}; }
+QVRTimer::Interval QVRTimer::interval() const {
+  return _state ? _state->interval : Interval{};
+}
 
-QVRTimer::Interval QVRTimer::tolerance() const { return _state ? _state->tolerance : Interval{}; }
+QVRTimer::Interval QVRTimer::tolerance() const {
+  return _state ? _state->tolerance : Interval{};
+}
 
 void QVRTimer::setTolerance(Interval tolerance) {
   if (_state) _state->tolerance = tolerance.count() > 0 ? tolerance : Interval{};

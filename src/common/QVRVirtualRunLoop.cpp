@@ -13,7 +13,8 @@ constexpr QVRTimer::Interval maximumInterval{3.2e9};
 // to the clock's integer type and the sums with it cannot overflow.
 QVRRunLoop::Clock::duration toClock(QVRTimer::Interval interval) {
   if (!(interval.count() > 0)) return {};
-  return std::chrono::duration_cast<QVRRunLoop::Clock::duration>(std::min(interval, maximumInterval));
+  return std::chrono::duration_cast<QVRRunLoop::Clock::duration>(
+      std::min(interval, maximumInterval));
 }
 
 }  // namespace
@@ -42,7 +43,9 @@ void QVRVirtualRunLoop::dispatchMain(std::function<void()> block) {
   _dispatched.notify_all();
 }
 
-QVRRunLoop::Clock::time_point QVRVirtualRunLoop::now() const { return _now; }
+QVRRunLoop::Clock::time_point QVRVirtualRunLoop::now() const {
+  return _now;
+}
 
 void QVRVirtualRunLoop::terminate() {
   runPending();
@@ -81,7 +84,9 @@ void QVRVirtualRunLoop::advanceBy(QVRTimer::Interval duration) {
   _now = std::max(_now, end);
 }
 
-void QVRVirtualRunLoop::setNow(Clock::time_point time) { _now = time; }
+void QVRVirtualRunLoop::setNow(Clock::time_point time) {
+  _now = time;
+}
 
 bool QVRVirtualRunLoop::waitForDispatch(std::chrono::milliseconds timeout) {
   std::unique_lock lock(_mutex);
@@ -102,10 +107,9 @@ void QVRVirtualRunLoop::dropInvalid() {
 
 std::shared_ptr<QVRTimer::State> QVRVirtualRunLoop::takeNextDue(Clock::time_point end) {
   dropInvalid();
-  auto earliest = std::min_element(_entries.begin(), _entries.end(),
-                                   [](const Entry& a, const Entry& b) {
-                                     return a.nextFire < b.nextFire;
-                                   });
+  auto earliest =
+      std::min_element(_entries.begin(), _entries.end(),
+                       [](const Entry& a, const Entry& b) { return a.nextFire < b.nextFire; });
   if (earliest == _entries.end() || earliest->nextFire > end) return nullptr;
   auto state = earliest->state.lock();
   const Clock::time_point fireTime = std::max(earliest->nextFire, _now);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/QVRCivilDate.h"
 #include "common/QVRXMLDocument.h"
 
 namespace {
@@ -26,16 +27,6 @@ std::string_view nameOf(const xmlNode* node) { return QVRXMLDocument::nameOf(nod
 
 std::string_view contentOf(const xmlNode* node) {
   return node->content ? std::string_view(reinterpret_cast<const char*>(node->content)) : "";
-}
-
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-  const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
 }
 
 bool isLeapYear(unsigned year) {
@@ -297,8 +288,8 @@ std::optional<double> QVRXMLPropertyListReader::secondsSinceReferenceDate(std::s
   const unsigned monthLength = kDaysInMonth[month - 1] + (month == 2 && isLeapYear(year));
   if (day > monthLength) return std::nullopt;
   constexpr std::int64_t kReferenceDateSince1970 = 978307200;
-  const std::int64_t seconds = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 +
-                               second - kReferenceDateSince1970;
+  const std::int64_t seconds = QVRDaysFromCivil(year, month, day) * 86400 + hour * 3600 +
+                               minute * 60 + second - kReferenceDateSince1970;
   return static_cast<double>(seconds) + fraction;
 }
 

@@ -109,7 +109,8 @@ class [[nodiscard]] QVRTallixNumber {
   static std::string scientificFormattedDecimalNumber(const std::optional<QVRTallixDecimal>& number,
                                                       std::uint64_t maximumSignificantDigits);
   // The standard style with 15 significant digits.
-  static std::string scientificFormattedDecimalNumber(const std::optional<QVRTallixDecimal>& number);
+  static std::string scientificFormattedDecimalNumber(
+      const std::optional<QVRTallixDecimal>& number);
   // The currency style of the user's currency, rounded half-up to its fraction digits, with
   // `currencySymbol` (none: the user's own); amounts of 10^13 and more in the standard style.
   static std::string currencyFormattedDecimalNumber(const std::optional<QVRTallixDecimal>& number,

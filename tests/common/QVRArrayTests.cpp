@@ -38,26 +38,12 @@ struct CaseFolded {
   }
 };
 
-TEST(QVRArray, PrefixesAndFirstPassingElement) {
-  const struct {
-    std::vector<int> array, prefix;
-    bool expected;
-  } cases[] = {{{1, 2, 3}, {1, 2}, true},    {{1, 2, 3}, {}, true},      {{}, {}, true},
-               {{1, 2, 3}, {1, 2, 3}, true}, {{1, 2}, {1, 2, 3}, false}, {{}, {1}, false},
-               {{1, 2, 3}, {1, 3}, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.array) + " / " + testing::PrintToString(c.prefix));
-    EXPECT_EQ(QVRArray::hasPrefix(c.array, c.prefix), c.expected);
-  }
+TEST(QVRArray, PrefixesWithTheGivenEquality) {
   const std::vector<std::string> names{"Alpha", "beta"};
   EXPECT_TRUE(QVRArray::hasPrefix(names, {"ALPHA", "Beta"}, CaseFolded{}));
   EXPECT_FALSE(QVRArray::hasPrefix(names, {"ALPHA", "Beta"}));
-
-  const std::vector<int> numbers{5, 4, 3, 2};
-  EXPECT_EQ(QVRArray::objectPassingTest(numbers, [](int n) { return n % 2 == 0; }), &numbers[1]);
-  EXPECT_EQ(QVRArray::objectPassingTest(numbers, [](int n) { return n > 5; }), nullptr);
-  EXPECT_EQ(QVRArray::arrayByPerformingSelector(names, &std::string::size),
-            (std::vector<std::size_t>{5, 4}));
+  EXPECT_TRUE(QVRArray::hasPrefix(names, {}));
+  EXPECT_FALSE(QVRArray::hasPrefix(names, {"Alpha", "beta", "gamma"}));
 }
 
 TEST(QVRArray, MergeByTheRule) {
@@ -66,28 +52,10 @@ TEST(QVRArray, MergeByTheRule) {
     std::optional<std::string> local;
     std::string merged;
   } cases[] = {
-      {"abcd", "abce", "abcde"},
-      {"ac", "abc", "abc"},
-      {"ab", std::nullopt, "ab"},
-      {"ab", "", "ab"},
-      {"", "ab", "ab"},
-      {"", std::nullopt, ""},
-      {"xa", "ya", "xya"},
-      {"ab", "bxay", "abxy"},
-      {"abc", "abc", "abc"},
-      {"abc", "cba", "abc"},
-      {"abc", "xyz", "abcxyz"},
-      {"xyab", "abz", "xyabz"},
-      {"aXb", "ab", "aXb"},
-      {"ab", "aYb", "aYb"},
-      {"aXb", "aYb", "aXYb"},
-      {"aab", "bba", "ab"},
-      {"a", "aa", "a"},
-      {"abc", "xaybzc", "xaybzc"},
-      {"cab", "xaybzc", "xcaybz"},
-      {"abab", "", "ab"},
-      {"", "xyxz", "xyz"},
-      {"ba", "axb", "bax"},
+      {"abcd", "abce", "abcde"},   {"ac", "abc", "abc"},   {"", "ab", "ab"},
+      {"xa", "ya", "xya"},         {"ab", "bxay", "abxy"}, {"abc", "cba", "abc"},
+      {"xyab", "abz", "xyabz"},    {"aXb", "aYb", "aXYb"}, {"aab", "bba", "ab"},
+      {"cab", "xaybzc", "xcaybz"}, {"abab", "", "ab"},     {"ba", "axb", "bax"},
       {"xyz", "zAyB", "xyzAB"},
   };
   for (const auto& c : cases) {
@@ -158,9 +126,8 @@ TEST(QVRArray, MergePropertiesAndTheBookOverRandomLists) {
       }
     }
     const std::vector<int> merged = QVRArray::arrayByMergingWithArray(server, local);
-    const std::string context = testing::PrintToString(server) + " + " +
-                                testing::PrintToString(local) + " = " +
-                                testing::PrintToString(merged);
+    const std::string context =
+        testing::PrintToString(server) + " + " + testing::PrintToString(local);
     ASSERT_EQ(merged, mergeByTheBook(server, local)) << context;
 
     // What the rule promises: every element of both once, the server's order, and each

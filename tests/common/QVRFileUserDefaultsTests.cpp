@@ -13,7 +13,6 @@
 #include "support/PropertyListTesting.h"
 #include "support/TallixTest.h"
 
-using namespace std::chrono_literals;
 using PropertyListTesting::bytesOf;
 
 namespace {
@@ -55,9 +54,7 @@ TEST_F(QVRFileUserDefaultsTests, ValuesPersistAcrossInstancesAndUnchangedValuesA
   }
   EXPECT_EQ(contents(path()).rfind("<?xml", 0), 0u);
   QVRFileUserDefaults again(path());
-  EXPECT_TRUE(again.objectForKey("soundsEnabled"));
-  EXPECT_FALSE(again.boolForKey("soundsEnabled"));
-  EXPECT_EQ(again.objectForKey("DefaultCategory"), QVRPropertyList("Length"));
+  EXPECT_EQ(again.objectForKey("soundsEnabled"), QVRPropertyList(false));
   EXPECT_EQ(again.objectForKey("list"), list);
   EXPECT_FALSE(again.objectForKey("gone"));
   EXPECT_TRUE(log().records().empty());
@@ -73,9 +70,6 @@ TEST_F(QVRFileUserDefaultsTests, AnUnreadableFileIsKeptAsideAndNeverOverwritten)
   };
   const std::vector<Case> cases = {
       {"garbage", "garbage", "malformed data: not a property list"},
-      {"an empty file", "", "malformed data: not a property list"},
-      {"cut-off XML", "<?xml version=\"1.0\"?><plist><dict><key>a</key>",
-       "malformed data: not well-formed XML"},
       {"a list", "<plist><array/></plist>",
        "unexpected root object: the defaults are no dictionary"},
       {"a binary list with bad references",
@@ -106,10 +100,6 @@ TEST_F(QVRFileUserDefaultsTests, AnUnreadableFileIsKeptAsideAndNeverOverwritten)
   write(path(), "again");
   QVRFileUserDefaults(path()).objectForKey("x");
   EXPECT_EQ(contents(folder() / "defaults.plist.corrupt-20260101T000000Z-1"), "again");
-  runLoop().advanceBy(61s);
-  write(path(), "later");
-  QVRFileUserDefaults(path()).objectForKey("x");
-  EXPECT_EQ(contents(folder() / "defaults.plist.corrupt-20260101T000101Z"), "later");
 }
 
 TEST_F(QVRFileUserDefaultsTests, AFileThatCannotBeWrittenIsLoggedAndTheValueKeptForTheRun) {
@@ -121,11 +111,6 @@ TEST_F(QVRFileUserDefaultsTests, AFileThatCannotBeWrittenIsLoggedAndTheValueKept
   ASSERT_EQ(log().records().size(), 1u);
   EXPECT_EQ(log().records()[0].message, "Writing user defaults " + impossible.string());
   EXPECT_NE(log().records()[0].errorText->find("Code=20 "), std::string::npos);  // ENOTDIR
-  // A value the format cannot carry fails the write, not the program.
-  QVRFileUserDefaults other(path());
-  other.setObject("bell", "\x07");
-  EXPECT_EQ(log().records().size(), 2u);
-  EXPECT_EQ(other.objectForKey("bell"), QVRPropertyList("\x07"));
 }
 
 TEST_F(QVRFileUserDefaultsTests, AFileThatCannotBeReadIsNeverOverwritten) {
@@ -150,13 +135,10 @@ TEST(QVRFileUserDefaults, DefaultPathFollowsTheDataRootAndTheXDGVariables) {
       {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/xdg"}}, "/xdg/tallix/defaults.plist"},
       {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "relative"}},
        "/home/u/.config/tallix/defaults.plist"},
-      {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", ""}}, "/home/u/.config/tallix/defaults.plist"},
       {{{"HOME", "/home/u"},
         {"XDG_CONFIG_HOME", "/xdg"},
         {"TALLIX_APPLICATION_SUPPORT", "/data/root"}},
        "/data/root/defaults.plist"},
-      {{{"TALLIX_APPLICATION_SUPPORT", ""}, {"XDG_CONFIG_HOME", "/xdg"}},
-       "/xdg/tallix/defaults.plist"},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.expected);

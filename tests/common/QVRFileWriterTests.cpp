@@ -41,8 +41,6 @@ TEST_F(QVRFileWriterTests, WritesMakeParentsReplaceTheOldContentsAndLeaveNothing
   const auto path = directory() / "a" / "b" / "file.plist";
   EXPECT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("first")));
   EXPECT_EQ(contents(path), "first");
-  EXPECT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("")));
-  EXPECT_EQ(contents(path), "");
   EXPECT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("second, longer")));
   EXPECT_EQ(contents(path), "second, longer");
   EXPECT_EQ(namesIn(path.parent_path()), std::vector<std::string>{"file.plist"});
@@ -137,9 +135,7 @@ TEST_F(QVRFileWriterTests, ReadingAnswersTheBytesOrAnError) {
   ASSERT_TRUE(read.value);
   EXPECT_EQ(std::string(read.value->begin(), read.value->end()), text);
 
-  const auto missing = QVRFileReader::contentsOfFile(directory() / "missing");
-  ASSERT_TRUE(missing.error);
-  EXPECT_TRUE(QVRFileReader::isMissing(*missing.error));
+  EXPECT_TRUE(QVRFileReader::isMissing(*QVRFileReader::contentsOfFile(directory() / "x").error));
   struct Case {
     const char* name;
     std::filesystem::path path;

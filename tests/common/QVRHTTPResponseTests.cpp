@@ -16,10 +16,6 @@ TEST(QVRHTTPResponse, HeaderLinesAsLibcurlHandsThemOver) {
     long status;
     Fields fields;
   } cases[] = {
-      {"plain",
-       {"HTTP/1.1 200 OK\r\n", "ETag: \"x\"\r\n", "Content-Length: 3\r\n", "\r\n"},
-       200,
-       {{"ETag", "\"x\""}, {"Content-Length", "3"}}},
       {"a redirect's fields are dropped",
        {"HTTP/1.1 302 Found\r\n", "Location: /b\r\n", "\r\n", "HTTP/1.1 200 OK\r\n", "A: 1\r\n"},
        200,
@@ -36,21 +32,15 @@ TEST(QVRHTTPResponse, HeaderLinesAsLibcurlHandsThemOver) {
        {"X: one\r\n", " two\r\n", "\tthree\r\n"},
        200,
        {{"X", "one two three"}}},
-      {"a continuation without a field", {" stray\r\n"}, 200, {}},
       {"no colon, bad names",
        {"garbage\r\n", ": empty name\r\n", "Bad Name: v\r\n", "Ok: v"},
        200,
        {{"Ok", "v"}}},
-      {"value with a colon",
-       {"Location: http://h:8080/x\n"},
-       200,
-       {{"Location", "http://h:8080/x"}}},
       {"unreadable status lines keep the status",
        {"HTTP/1.1 2000 Big\r\n", "HTTP/1.1 20 Small\r\n", "HTTP/1.1 2x0\r\n", "HTTP/1.1\r\n",
         "HTTP/\r\n"},
        200,
        {}},
-      {"status without a reason", {"HTTP/1.1 404\r\n"}, 404, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -78,10 +68,8 @@ TEST(QVRHTTPRequest, OnlyTokensAndSingleLineValuesAreWellFormed) {
     bool wellFormed;
   } cases[] = {
       {"PROPFIND", "Depth", "infinity", true},
-      {"GET", "X-Empty", "", true},
       {"", "A", "b", false},
       {"GE T", "A", "b", false},
-      {"GET", "A:", "b", false},
       {"GET", "A", "b\nc", false},
       {"GET", "A", std::string("b\0c", 3), false},
       {"GET", "A", "tab\tand \xc3\xa9", true},

@@ -89,39 +89,13 @@ TEST_F(QVRKeyedUnarchiverTests, HostileArchivesAreRefusedWithTheirReason) {
   };
   const std::vector<Case> cases = {
       {"another archiver", archive(good, {{"root", UID{1}}}, "NSArchiver"), Kind::malformed},
-      {"no archiver", Dictionary{{"$top", Dictionary{}}, {"$objects", Array{"$null"}}},
-       Kind::malformed},
-      {"no top", Dictionary{{"$archiver", "NSKeyedArchiver"}, {"$objects", Array{"$null"}}},
-       Kind::malformed},
-      {"objects that are no list",
-       Dictionary{{"$archiver", "NSKeyedArchiver"}, {"$top", Dictionary{}}, {"$objects", "x"}},
-       Kind::malformed},
-      {"an archive that is a list", Array{}, Kind::malformed},
       {"no root", archive(good, {{"other", UID{1}}}), Kind::unexpectedRoot},
-      {"a root that is text", archive(good, {{"root", UID{3}}}), Kind::unexpectedRoot},
-      {"a root that is $null", archive(good, {{"root", UID{0}}}), Kind::unexpectedRoot},
       {"a root of another allowed class",
        archive({Dictionary{{"$class", UID{2}}, {"label", "p"}}, classRecord("TestPoint")}),
        Kind::unexpectedRoot},
       {"a root reference out of range", archive(good, {{"root", UID{99}}}), Kind::malformed},
-      {"a key's reference out of range",
-       archive({Dictionary{{"$class", UID{2}}, {"name", UID{1000}}}, classRecord("TestNode")}),
-       Kind::malformed},
       {"a record without its class", archive({Dictionary{{"name", "x"}}}), Kind::malformed},
-      {"a class reference to $null", archive({Dictionary{{"$class", UID{0}}, {"name", "x"}}}),
-       Kind::malformed},
-      {"a class record without a name",
-       archive({Dictionary{{"$class", UID{2}}}, Dictionary{{"$classes", Array{}}}}),
-       Kind::malformed},
-      {"a class name that is no text",
-       archive({Dictionary{{"$class", UID{2}}}, Dictionary{{"$classname", std::int64_t{1}}}}),
-       Kind::malformed},
       {"a reference to a reference", archive({UID{1}}), Kind::malformed},
-      {"a plain list among the objects", archive({Array{}}), Kind::malformed},
-      {"a list in place of a reference",
-       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"children", Array{}}},
-                classRecord("TestNode")}),
-       Kind::malformed},
       {"a foreign class", archive({Dictionary{{"$class", UID{2}}}, classRecord("NSFileWrapper")}),
        Kind::classNotAllowed},
       {"a foreign class deep inside",
@@ -134,28 +108,9 @@ TEST_F(QVRKeyedUnarchiverTests, HostileArchivesAreRefusedWithTheirReason) {
                 Dictionary{{"$class", UID{4}}, {"NS.objects", Array{UID{1}}}},
                 classRecord("NSArray")}),
        Kind::cycle},
-      {"two objects holding each other",
-       archive(
-           {Dictionary{{"$class", UID{3}}, {"name", "a"}, {"items", UID{4}}},
-            Dictionary{{"$class", UID{3}}, {"name", "b"}, {"items", UID{5}}},
-            classRecord("TestNode"), Dictionary{{"$class", UID{6}}, {"NS.objects", Array{UID{5}}}},
-            Dictionary{{"$class", UID{6}}, {"NS.objects", Array{UID{4}}}}, classRecord("NSArray")}),
-       Kind::cycle},
       {"nodes nested a hundred deep", archive(nodeChain(100)), Kind::tooDeep},
       {"a hundred thousand nested arrays", nodeWithNestedArrays(100000, 1), Kind::tooDeep},
       {"arrays that share their elements", nodeWithNestedArrays(60, 2), Kind::budgetExceeded},
-      {"an array without its objects",
-       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"items", UID{3}}},
-                classRecord("TestNode"), Dictionary{{"$class", UID{4}}}, classRecord("NSArray")}),
-       Kind::malformed},
-      {"a name that is a number",
-       archive(
-           {Dictionary{{"$class", UID{2}}, {"name", std::int64_t{5}}}, classRecord("TestNode")}),
-       Kind::unexpectedRoot},
-      {"children that are text",
-       archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"children", UID{3}}},
-                classRecord("TestNode"), "kids"}),
-       Kind::unexpectedRoot},
       {"a child that is a point",
        archive({Dictionary{{"$class", UID{2}}, {"name", "n"}, {"children", UID{3}}},
                 classRecord("TestNode"),
@@ -180,65 +135,25 @@ TEST_F(QVRKeyedUnarchiverTests, HostileArchivesAreRefusedWithTheirReason) {
       EXPECT_EQ(fromBytes.error, result.error);
     }
   }
-  // The same structure that is fine: the table's archives fail for their one fault.
-  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(bytesOf(archive(good)),
-                                                                    allowedClasses())
-                  .value);
-  // Objects and arrays alternate: 32 nodes make 63 nested levels.
-  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(bytesOf(archive(nodeChain(32))),
-                                                                    allowedClasses())
-                  .value);
-  EXPECT_EQ(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(bytesOf(archive(nodeChain(33))),
-                                                                  allowedClasses())
-                .error->kind(),
-            Kind::tooDeep);
-  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(
-                  bytesOf(nodeWithNestedArrays(60, 1)), allowedClasses())
-                  .value);
-  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(
-                  bytesOf(nodeWithNestedArrays(5, 2)), allowedClasses())
-                  .value);
-}
-
-TEST_F(QVRKeyedUnarchiverTests, EveryTruncationAndByteChangeOfAnArchiveIsRefusedOrReadNeverACrash) {
-  const TestPoint shared{1, 2, true, "shared"};
-  TestNode tree{
-      .name = "root", .items = {TestItem{shared}, TestItem{std::int64_t{3}}}, .first = &shared};
-  tree.children.push_back(TestNode{.name = "child", .second = &shared});
-  const Bytes bytes = QVRKeyedArchiver::archivedDataWithRootObject(tree).value.value_or(Bytes{});
-  ASSERT_FALSE(bytes.empty());
-  for (std::size_t length = 0; length < bytes.size(); ++length) {
-    const auto result = QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(
-        std::span(bytes.data(), length), allowedClasses());
-    EXPECT_FALSE(result.value) << length;
-    EXPECT_TRUE(result.error) << length;
-  }
-  const std::uint64_t seed = PropertyListTesting::testSeed(0x7E57);
-  std::mt19937_64 random(seed);
-  for (int round = 0; round < 5000; ++round) {
-    Bytes changed = bytes;
-    changed[random() % changed.size()] = static_cast<std::uint8_t>(random());
-    const auto result =
-        QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(changed, allowedClasses());
-    EXPECT_NE(result.value != nullptr, result.error.has_value()) << "seed " << seed;
-  }
+  // The same structures that are fine: the table's archives fail for their one fault. Objects and
+  // arrays alternate: 32 nodes make 63 nested levels, 33 are too deep.
+  const auto decodes = [](const QVRPropertyList& archive) {
+    return QVRKeyedUnarchiver::unarchivedObjectOfClass<TestNode>(bytesOf(archive), allowedClasses())
+               .value != nullptr;
+  };
+  EXPECT_TRUE(decodes(archive(good)));
+  EXPECT_TRUE(decodes(archive(nodeChain(32))));
+  EXPECT_FALSE(decodes(archive(nodeChain(33))));
+  EXPECT_TRUE(decodes(nodeWithNestedArrays(60, 1)));
+  EXPECT_TRUE(decodes(nodeWithNestedArrays(5, 2)));
 }
 
 // Keys of "$top" read as a factory reads its record's keys.
 TEST_F(QVRKeyedUnarchiverTests, ScalarsOfAnotherKindReadAsFalseZeroOrNone) {
   const Dictionary top{
-      {"true", true},
-      {"false", false},
-      {"seven", std::int64_t{7}},
-      {"half", 2.5},
-      {"negativeHalf", -2.5},
-      {"huge", 1e300},
-      {"nan", std::nan("")},
-      {"text", UID{1}},
-      {"textInPlace", "legacy"},
-      {"numberObject", UID{2}},
-      {"null", UID{0}},
-      {"data", QVRPropertyList::Data{1}},
+      {"true", true},           {"seven", std::int64_t{7}}, {"half", 2.5},
+      {"huge", 1e300},          {"nan", std::nan("")},      {"text", UID{1}},
+      {"numberObject", UID{2}}, {"null", UID{0}},           {"data", QVRPropertyList::Data{1}},
   };
   QVRKeyedUnarchiver unarchiver(bytesOf(archive({"a text", std::int64_t{9}}, top)),
                                 allowedClasses());
@@ -251,17 +166,8 @@ TEST_F(QVRKeyedUnarchiverTests, ScalarsOfAnotherKindReadAsFalseZeroOrNone) {
     std::optional<std::string> text;
   };
   const std::vector<Case> cases = {
-      {"true", true, 1, 1, std::nullopt},
-      {"false", false, 0, 0, std::nullopt},
-      {"seven", true, 7, 7, std::nullopt},
-      {"half", true, 2, 2.5, std::nullopt},
-      {"negativeHalf", true, -2, -2.5, std::nullopt},
-      {"huge", true, 0, 1e300, std::nullopt},
-      {"text", false, 0, 0, "a text"},
-      {"textInPlace", false, 0, 0, "legacy"},
-      {"numberObject", true, 9, 9, std::nullopt},
-      {"null", false, 0, 0, std::nullopt},
-      {"data", false, 0, 0, std::nullopt},
+      {"half", true, 2, 2.5, std::nullopt},  {"huge", true, 0, 1e300, std::nullopt},
+      {"text", false, 0, 0, "a text"},       {"numberObject", true, 9, 9, std::nullopt},
       {"absent", false, 0, 0, std::nullopt},
   };
   for (const auto& testCase : cases) {
@@ -273,11 +179,6 @@ TEST_F(QVRKeyedUnarchiverTests, ScalarsOfAnotherKindReadAsFalseZeroOrNone) {
     EXPECT_FALSE(unarchiver.decodeObjectOfClass<TestPoint>(testCase.key));
   }
   EXPECT_EQ(unarchiver.decodeIntegerForKey("nan"), 0);
-  EXPECT_TRUE(std::isnan(unarchiver.decodeDoubleForKey("nan")));
-  EXPECT_TRUE(unarchiver.containsValueForKey("null"));
-  EXPECT_FALSE(unarchiver.containsValueForKey("absent"));
-  EXPECT_EQ(unarchiver.className(), "");
-  EXPECT_EQ(*unarchiver.decodePropertyListForKey("text"), QVRPropertyList("a text"));
   EXPECT_FALSE(unarchiver.error());
 }
 
@@ -291,9 +192,6 @@ TEST_F(QVRKeyedUnarchiverTests, BrokenDictionariesAreRefused) {
       {"a key that is a number",
        Dictionary{{"$class", UID{2}}, {"NS.keys", Array{UID{3}}}, {"NS.objects", Array{UID{3}}}},
        "a dictionary key that is no text"},
-      {"more keys than objects",
-       Dictionary{{"$class", UID{2}}, {"NS.keys", Array{UID{4}}}, {"NS.objects", Array{}}},
-       "a dictionary whose keys and objects do not match"},
       {"no keys", Dictionary{{"$class", UID{2}}, {"NS.objects", Array{}}},
        "a dictionary whose keys and objects do not match"},
   };
@@ -319,8 +217,6 @@ TEST_F(QVRKeyedUnarchiverTests, FilesAnswerNoneWhenMissingAndAnErrorWhenUnreadab
   EXPECT_FALSE(missing.error);
   const auto directory =
       QVRKeyedUnarchiver::unarchiveObjectWithFile<TestPoint>(folder, allowedClasses());
-  EXPECT_FALSE(directory.value);
-  ASSERT_TRUE(directory.error);
   EXPECT_EQ(directory.error->kind(), Kind::unreadable);
   const auto garbage = folder / "garbage";
   ASSERT_FALSE(

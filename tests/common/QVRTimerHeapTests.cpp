@@ -35,11 +35,7 @@ TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
       {0.0, 1ms},
       {-5.0, 1ms},
       {std::numeric_limits<double>::quiet_NaN(), 1ms},
-      {0.0005, 1ms},
-      {0.001, 1ms},
       {10.0, 10s},
-      {1e300, std::chrono::duration_cast<QVRTimerHeap::Duration>(
-                  std::chrono::duration<double>(100.0 * 365.25 * 24 * 3600))},
       {std::numeric_limits<double>::infinity(),
        std::chrono::duration_cast<QVRTimerHeap::Duration>(
            std::chrono::duration<double>(100.0 * 365.25 * 24 * 3600))},
@@ -48,17 +44,6 @@ TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
     SCOPED_TRACE(c.seconds);
     EXPECT_EQ(QVRTimerHeap::step(QVRTimer::Interval(c.seconds)), c.expected);
   }
-}
-
-TEST(QVRTimerHeap, DeadlinesNearTheClocksEndSaturateInsteadOfOverflowing) {
-  QVRTimerHeap heap;
-  const TimePoint late = TimePoint::max() - 1s;
-  auto state = makeState(1e300);
-  heap.schedule(state, late);
-  EXPECT_EQ(heap.nextDeadline(), TimePoint::max());
-  EXPECT_EQ(heap.popDue(late), nullptr);
-  EXPECT_EQ(heap.popDue(TimePoint::max()), state);
-  EXPECT_EQ(heap.nextDeadline(), TimePoint::max());
 }
 
 // Against a direct model: timer i fires at start + k * step(i) for k = 1, 2...; at each

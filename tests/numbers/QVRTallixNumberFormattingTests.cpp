@@ -39,32 +39,16 @@ struct LocaleCase {
 };
 
 const LocaleCase localeCases[] = {
-    {"en_US", "0", "0", "$0.00"},
     {"en_US", "-1234567.891", "-1,234,567.891", "-$1,234,567.89"},
-    {"en_US", "1e15", "1e15", "1e15"},
-    {"en_US", "0.0000001", "0.0000001", "$0.00"},
     {"en_US", "-0.000000001", "-1e-9", "$0.00"},
     {"de_DE", "-1234567.891", "-1.234.567,891", "-1.234.567,89\u00A0€"},
-    {"de_DE", "1.5e15", "1,5e15", "1,5e15"},
-    {"de_DE", "0.00000000123", "1,23e-9", "0,00\u00A0€"},
-    {"fr_CH", "-1234567.891", "-1\u202F234\u202F567,891", "-1\u202F234\u202F567.89\u00A0CHF"},
-    {"fr_CH", "1234", "1\u202F234", "1\u202F234.00\u00A0CHF"},
-    {"ar_EG", "-1234567.891", "-1,234,567.891", "-ج.م.\u200F\u00A01,234,567.89"},
-    {"ar_EG", "0.000000001", "1e-9", "ج.م.\u200F\u00A00.00"},
     {"ar_BH", "1234.5675", "1,234.5675", "د.ب.\u200F\u00A01,234.568"},
     {"ar_BH", "-0.0005", "-0.0005", "-د.ب.\u200F\u00A00.001"},
-    {"hi_IN", "1234567890123", "12,34,56,78,90,123", "₹12,34,56,78,90,123.00"},
-    {"hi_IN", "-1234567.891", "-12,34,567.891", "-₹12,34,567.89"},
-    {"hi_IN", "12345", "12,345", "₹12,345.00"},
     {"sv_SE", "-1234.5", "\u22121\u00A0234,5", "\u22121\u00A0234,50\u00A0kr"},
     {"sv_SE", "1e-9", "1×10^\u22129", "0,00\u00A0kr"},
     {"de_CH", "-1234.5", "-1\u2019234.5", "CHF-1\u2019234.50"},
-    {"de_CH", "1234.5", "1\u2019234.5", "CHF\u00A01\u2019234.50"},
     {"es_ES", "1234", "1234", "1234,00\u00A0€"},
-    {"es_ES", "-12345.5", "-12.345,5", "-12.345,50\u00A0€"},
     {"ja_JP", "1234.5", "1,234.5", "￥1,235"},
-    {"ja_JP", "-0.5", "-0.5", "-￥1"},
-    {"ja_JP", "0.125", "0.125", "￥0"},
     {"en_US_POSIX", "-1234567.5", "-1234567.5", "-$\u00A01234567.50"},
 };
 
@@ -78,123 +62,44 @@ TEST_F(QVRTallixNumberFormatting, EachLocaleWritesItsSymbolsWithASCIIDigits) {
   }
 }
 
-// The standard style with the display's 15 digits, at and around every threshold and cap.
-struct ThresholdCase {
-  const char* value;
-  const char* expected;
-};
-
-const ThresholdCase thresholdCases[] = {
-    // Below 10^12: 12 significant digits.
-    {"999999999999", "999,999,999,999"},
-    {"999999999999.4", "999,999,999,999"},
-    {"99999999999.96", "100,000,000,000"},
-    {"123456789.123456789", "123,456,789.123"},
-    {"1.23456789012345", "1.23456789012"},
-    // From 10^12: 13 digits; from 10^13: 14; from 10^14: 15.
-    {"1234567890123", "1,234,567,890,123"},
-    {"1234567890123.46", "1,234,567,890,123"},
-    {"9999999999999.9", "10,000,000,000,000"},
-    {"12345678901234.6", "12,345,678,901,235"},
-    {"123456789012345", "123,456,789,012,345"},
-    {"123456789012345.6", "123,456,789,012,346"},
-    {"-999999999999999", "-999,999,999,999,999"},
-    // From 10^15: scientific with 15 digits and a lower-case e.
-    {"1000000000000000", "1e15"},
-    {"1234567890123456", "1.23456789012346e15"},
-    {"-1234567890123456789", "-1.23456789012346e18"},
-    {"340282366920938463463374607431768211455e127", "3.40282366920938e165"},
-    // Below 1: 15 digits down to 10^-8, scientific below.
-    {"0.999999999999999", "0.999999999999999"},
-    {"0.1234567890123456", "0.123456789012346"},
-    {"0.00000001", "0.00000001"},
-    {"0.000000012345678901234567", "0.0000000123456789012346"},
-    {"0.0000000099999", "9.9999e-9"},
-    {"0.000000001234567890123456", "1.23456789012346e-9"},
-    {"1e-128", "1e-128"},
-    // The standard style rounds half to even, on the decimal digits.
-    {"1.000000000005", "1"},
-    {"1.000000000015", "1.00000000002"},
-    {"0.1000000000000005", "0.1"},
-    {"0.1000000000000015", "0.100000000000002"},
-};
-
-TEST_F(QVRTallixNumberFormatting, StandardStyleSwitchesAtEachThresholdAndCapsDigitsByMagnitude) {
-  for (const ThresholdCase& row : thresholdCases) {
-    SCOPED_TRACE(row.value);
-    EXPECT_EQ(standard(row.value), row.expected);
-  }
-}
-
-TEST_F(QVRTallixNumberFormatting, DivisionResultsShowTheirDisplayDigits) {
-  const QVRTallixNumber one(QVRTallixDecimal(1));
-  EXPECT_EQ(QVRTallixNumber(QVRTallixDecimal(0)).formattedString(), "0");
-  EXPECT_EQ(one.divide(QVRTallixNumber(QVRTallixDecimal(3))).formattedString(),
-            "0.333333333333333");
-  EXPECT_EQ(QVRTallixNumber(QVRTallixDecimal(4))
-                .divide(QVRTallixNumber(QVRTallixDecimal(3)))
-                .formattedString(),
-            "1.33333333333");
-  EXPECT_EQ(one.divide(QVRTallixNumber(QVRTallixDecimal(0))).formattedString(), "Error");
-  EXPECT_EQ(QVRTallixNumber().formattedString(), "0");
-  EXPECT_EQ(QVRTallixNumber::scientificFormattedDecimalNumber(std::nullopt), "0");
-}
-
-TEST_F(QVRTallixNumberFormatting, OtherMaximaMoveTheThresholdsWithThem) {
+// The standard style, at and around every threshold and cap, with the display's 15 digits or
+// another maximum; and the currency style ("$" rows), which rounds half up on the decimal
+// digits and falls back to the standard style from 10^13.
+TEST_F(QVRTallixNumberFormatting, EachStyleSwitchesAtItsThresholdsAndCapsDigitsByMagnitude) {
   const struct {
     const char* value;
-    std::uint64_t digits;
+    std::uint64_t digits;  // 0 for the currency style
     const char* expected;
   } rows[] = {
+      // Below 10^12: 12 significant digits; from 10^12: 13; from 10^13: 14; from 10^14: 15.
+      {"999999999999", 15, "999,999,999,999"},
+      {"99999999999.96", 15, "100,000,000,000"},
+      {"1.23456789012345", 15, "1.23456789012"},
+      {"1234567890123", 15, "1,234,567,890,123"},
+      {"9999999999999.9", 15, "10,000,000,000,000"},
+      {"123456789012345.6", 15, "123,456,789,012,346"},
+      // From 10^15: scientific with 15 digits and a lower-case e.
+      {"1000000000000000", 15, "1e15"},
+      {"1234567890123456", 15, "1.23456789012346e15"},
+      // Below 1: 15 digits down to 10^-8, scientific below; half to even.
+      {"0.999999999999999", 15, "0.999999999999999"},
+      {"0.000000012345678901234567", 15, "0.0000000123456789012346"},
+      {"0.0000000099999", 15, "9.9999e-9"},
+      {"1.000000000005", 15, "1"},
+      {"0.1000000000000015", 15, "0.100000000000002"},
       {"123456", 5, "1.2346e5"},
-      {"99999", 5, "99,999"},
-      {"1234.5678", 5, "1,234.6"},
-      {"0.000123456", 5, "0.00012346"},
       {"0.00000123456", 5, "1.2346e-6"},
       {"1e15", 20, "1,000,000,000,000,000"},
-      {"12345", 0, "1e4"},
-      {"0.5", 0, "5e-1"},
       {"98765", 1, "1e5"},
-      {"1234567.891", 15, "1,234,567.891"},
+      {"1.005", 0, "$1.01"},
+      {"0.124999999999999999999", 0, "$0.12"},
+      {"-0.005", 0, "-$0.01"},
+      {"9999999999999.995", 0, "$10,000,000,000,000.00"},
+      {"-12345678901234.567", 0, "-12,345,678,901,235"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.value) + " with " + std::to_string(row.digits));
-    EXPECT_EQ(standard(row.value, row.digits), row.expected);
-  }
-}
-
-TEST_F(QVRTallixNumberFormatting, NotANumberIsTheLocalisedErrorInBothModes) {
-  for (const auto& [locale, text] : {std::pair{"en_US", "Error"}, std::pair{"de_DE", "Fehler"},
-                                     std::pair{"de_AT", "Fehler"}, std::pair{"ar_EG", "Error"}}) {
-    SCOPED_TRACE(locale);
-    ScopedEnvironment scoped(locale);
-    EXPECT_EQ(QVRTallixNumber::nan().formattedStringWithMode(0), text);
-    EXPECT_EQ(QVRTallixNumber::nan().formattedStringWithMode(1), text);
-    QVRTallixSettings::sharedSettings().setCurrencyMode(true);
-    EXPECT_EQ(QVRTallixNumber::nan().formattedString(), text);
-  }
-}
-
-TEST_F(QVRTallixNumberFormatting,
-       CurrencyRoundsHalfUpOnTheDecimalDigitsAndFallsBackFromTenToThe13) {
-  const ThresholdCase rows[] = {
-      {"0.125", "$0.13"},
-      {"1.005", "$1.01"},
-      {"-0.125", "-$0.13"},
-      {"2.675", "$2.68"},
-      {"0.124999999999999999999", "$0.12"},
-      {"-0.001", "$0.00"},
-      {"-0.005", "-$0.01"},
-      {"1234567.891", "$1,234,567.89"},
-      {"9999999999999.99", "$9,999,999,999,999.99"},
-      {"9999999999999.995", "$10,000,000,000,000.00"},
-      {"10000000000000", "10,000,000,000,000"},
-      {"-12345678901234.567", "-12,345,678,901,235"},
-      {"1e20", "1e20"},
-  };
-  for (const ThresholdCase& row : rows) {
-    SCOPED_TRACE(row.value);
-    EXPECT_EQ(currency(row.value), row.expected);
+    EXPECT_EQ(row.digits ? standard(row.value, row.digits) : currency(row.value), row.expected);
   }
 }
 
@@ -203,21 +108,17 @@ TEST_F(QVRTallixNumberFormatting, CurrencySymbolIsSetForOneCallAndSpacedLikeICU)
   // A symbol of letters is kept from the digits by a no-break space, on either side.
   EXPECT_EQ(currency("5", "CHF"), "CHF\u00A05.00");
   EXPECT_EQ(currency("5", ""), "5.00");
-  EXPECT_EQ(currency("5"), "$5.00");
   ScopedEnvironment german("de_DE");
   EXPECT_EQ(currency("-5", "CHF"), "-5,00\u00A0CHF");
-  EXPECT_EQ(currency("5", "$"), "5,00\u00A0$");
 }
 
 TEST_F(QVRTallixNumberFormatting, FormattedStringFollowsTheSettingsCurrencyMode) {
   const QVRTallixNumber value(decimal("1234.5"));
   EXPECT_EQ(value.formattedString(), "1,234.5");
-  EXPECT_EQ(value.editString(), "1,234.5");
   QVRTallixSettings::sharedSettings().setCurrencyMode(true);
-  EXPECT_EQ(value.formattedString(), "$1,234.50");
   EXPECT_EQ(value.editString(), "$1,234.50");
-  EXPECT_EQ(value.formattedStringWithMode(0), "1,234.5");
   EXPECT_EQ(value.formattedStringWithMode(7), "1,234.5");
+  EXPECT_EQ(QVRTallixNumber::nan().formattedString(), "Error");
 }
 
 TEST_F(QVRTallixNumberFormatting, SimpleDigitFormatterKeepsTheUsersMoneyWhenItSwitchesToEnglish) {
@@ -226,25 +127,11 @@ TEST_F(QVRTallixNumberFormatting, SimpleDigitFormatterKeepsTheUsersMoneyWhenItSw
     QVRTallixNumberFormatter formatter = QVRTallixNumber::simpleDigitNumberFormatter();
     EXPECT_EQ(formatter.stringFromNumber(QVRTallixDecimal(1)), "1");
     EXPECT_EQ(formatter.localeIdentifier(), "en");
-    EXPECT_EQ(formatter.currencyCode(), "EGP");
     EXPECT_EQ(formatter.currencySymbol(), "ج.م.\u200F");
-    formatter.setCurrencySymbol("E£");
-    EXPECT_EQ(formatter.currencySymbol(), "E£");
-    formatter.setCurrencySymbol(std::nullopt);
-    EXPECT_EQ(formatter.currencySymbol(), "ج.م.\u200F");
-  }
-  {
-    ScopedEnvironment persian("fa_IR");
-    QVRTallixNumberFormatter formatter = QVRTallixNumber::simpleDigitNumberFormatter();
-    EXPECT_EQ(formatter.currencyCode(), "IRR");
-    EXPECT_EQ(formatter.symbols().currencyFractionDigits, 0);
   }
   ScopedEnvironment german("de_DE");
   const QVRTallixNumberFormatter formatter = QVRTallixNumber::simpleDigitNumberFormatter();
   EXPECT_EQ(formatter.localeIdentifier(), "de_DE");
-  EXPECT_EQ(formatter.currencyCode(), "EUR");
-  EXPECT_EQ(formatter.currencySymbol(), "€");
-  EXPECT_EQ(formatter.numberStyle(), QVRTallixNumberFormatter::Style::none);
   EXPECT_EQ(formatter.stringFromNumber(decimal("-1234.5")), "-1234");
 }
 

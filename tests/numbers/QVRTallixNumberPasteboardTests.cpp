@@ -47,75 +47,32 @@ struct PasteCase {
 const std::vector<PasteCase> pasteCases = {
     // Currency signs, letters and blanks around the number go; grouping is read.
     {"en_US", "$1,234.50 USD", "1234.5"},
-    {"en_US", "abc", "none"},
-    {"en_US", "-12", "-12"},
-    {"en_US", "\u221212", "-12"},
     {"en_US", "Total: -12 EUR", "-12"},
     // A minus sign before a currency prefix, and a leading separator.
     {"en_US", "-$1,234.50", "-1234.5"},
     {"en_US", "\u2212€\u00A05", "-5"},
     {"en_US", ".5", "0.5"},
-    {"en_US", "-.5", "-0.5"},
-    {"en_US", "$.50", "0.5"},
-    {"en_US", "12.", "12"},
     // A minus sign that is no sign of the number makes the text unreadable.
     {"en_US", "-USD 5", "none"},
     {"en_US", "Item-A: 5", "none"},
-    {"en_US", "5 - 3", "none"},
     {"en_US", "12-", "none"},
-    {"en_US", "--5", "none"},
-    {"en_US", "-", "none"},
-    {"en_US", "\u2212", "none"},
     {"en_US", "", "none"},
-    {"en_US", " ", "none"},
     {"en_US", ",,,.", "none"},
     // Grouping anywhere in the integer part, one decimal separator.
     {"en_US", "1,2,3", "123"},
     {"en_US", "1.2.3", "none"},
     {"en_US", "1.234,5", "none"},
-    {"en_US", "12 apples and 3 pears", "none"},
-    {"en_US", "0x1F", "none"},
-    {"en_US", "1e5", "none"},
-    {"en_US", "Infinity", "none"},
-    {"en_US", "NaN", "none"},
     // Digits of any script; marks, emoji and format characters around them go.
     {"en_US", "١٢٣", "123"},
-    {"en_US", "1٢3", "123"},
     {"en_US", "۱۲۳٫۵", "none"},
     {"en_US", "\u200F123\u200F", "123"},
-    {"en_US", "\u202E42\u202C", "42"},
     {"en_US", "1\u200F23", "none"},
     {"en_US", "😀12😀", "12"},
-    {"en_US", "1\uFE0F\u20E3", "1"},
-    {"en_US", "12\u0301", "12"},
-    {"en_US", "𝟏𝟐", "12"},
-    {"en_US",
-     std::string("\0"
-                 "12\0",
-                 4),
-     "12"},
-    {"en_US",
-     std::string("1\0"
-                 "2",
-                 3),
-     "none"},
-    // Ill-formed UTF-8 is neither digit nor sign.
-    {"en_US",
-     "\xFF"
-     "12\xFE",
-     "12"},
-    {"en_US",
-     "1\xFF"
-     "2",
-     "none"},
-    {"en_US",
-     "\xE2\x88"
-     "5",
-     "5"},
-    {"en_US",
-     "-\xC3"
-     "5",
-     "none"},
+    // Ill-formed UTF-8 is neither digit nor sign; NUL is no digit.
+    {"en_US", std::string("\0\x31\x32\0", 4), "12"},
+    {"en_US", "\xFF\x31\x32\xFE", "12"},
+    {"en_US", "1\xFF\x32", "none"},
+    {"en_US", "-\xC3\x35", "none"},
     // Too small reads as zero, too large as nothing.
     {"en_US", "0." + std::string(300, '0') + "1", "0"},
     {"en_US", std::string(200, '9'), "none"},
@@ -123,20 +80,13 @@ const std::vector<PasteCase> pasteCases = {
     // Locales with other separators, and their own output.
     {"de_DE", ",5", "0.5"},
     {"de_DE", "-1.234,50\u00A0€", "-1234.5"},
-    {"de_DE", "1.234.567", "1234567"},
     {"de_DE", "1,234,5", "none"},
     {"fr_CH", "1\u202F234,5", "1234.5"},
-    {"fr_CH", "1 234,5", "1234.5"},
-    {"fr_CH", "-1\u202F234.50\u00A0CHF", "-1234.5"},
     {"sv_SE", "\u22121\u00A0234,5", "-1234.5"},
     {"he_IL", "\u200E-1,234.5", "-1234.5"},
     {"hi_IN", "12,34,567.5", "1234567.5"},
-    {"hi_IN", "-₹12,34,567.89", "-1234567.89"},
-    {"ar_EG", "١٢٣٫٥", "123.5"},
     {"ar_EG", "\u200F١٬٢٣٤٫٥٠ ج.م.\u200F", "1234.5"},
     {"ar_EG", "\u061C-١٢", "-12"},
-    {"ar_EG", "1,234.5", "1234.5"},
-    {"ar_EG", "-ج.م.\u200F1,234.50", "-1234.5"},
     {"ar_EG", "-ج.م.\u200F\u00A01,234,567.89", "-1234567.89"},
     {"fa_IR", "\u200E\u2212۱۲۳٫۵", "-123.5"},
 };
@@ -172,17 +122,6 @@ TEST_F(QVRTallixNumberPasteboard, AnEmptyPasteboardOrOneWithoutTextGivesNone) {
   pasteboard.setString("12", "public.png");
   EXPECT_FALSE(QVRTallixNumber::tallixNumberFromPasteboard());
   EXPECT_FALSE(QVRTallixEditableNumber::tallixNumberFromPasteboard());
-}
-
-TEST_F(QVRTallixNumberPasteboard, WritingPutsTheNumberAsDisplayed) {
-  QVRTallixNumber(QVRTallixDecimal::fromString("1234.5")).writeToPasteboard();
-  EXPECT_EQ(pasteboardText(), "1,234.5");
-  QVRTallixNumber::nan().writeToPasteboard();
-  EXPECT_EQ(pasteboardText(), "Error");
-  EXPECT_EQ(paste("Error"), "none");
-  QVRTallixSettings::sharedSettings().setCurrencyMode(true);
-  QVRTallixNumber(QVRTallixDecimal::fromString("1234.5")).writeToPasteboard();
-  EXPECT_EQ(pasteboardText(), "$1,234.50");
 }
 
 TEST_F(QVRTallixNumberPasteboard, PastingIntoAnEditableNumberGivesItsInternalText) {

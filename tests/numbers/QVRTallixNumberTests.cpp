@@ -25,19 +25,11 @@ std::string valueOf(const QVRTallixNumber& number) {
 static_assert(std::is_trivially_copyable_v<QVRTallixDecimal>);
 static_assert(std::is_trivially_copyable_v<QVRTallixNumber>);
 
-TEST_F(QVRTallixNumberTests, DivisionByZeroGivesNotANumberWithoutRaising) {
-  EXPECT_EQ(valueOf(number("1").divide(number("0"))), "NaN");
-  EXPECT_EQ(valueOf(number("0").divide(number("0"))), "NaN");
-  EXPECT_EQ(valueOf(number("-1").divide(number("0"))), "NaN");
-}
-
 TEST_F(QVRTallixNumberTests, DoublesThatAreNotFiniteGiveNotANumberAndOthersTheirShortestText) {
   for (double value : {NAN, -NAN, INFINITY, -INFINITY}) {
     EXPECT_EQ(valueOf(QVRTallixNumber::tallixNumberWithDoubleValue(value)), "NaN");
   }
-  const QVRTallixNumber tenth = QVRTallixNumber::tallixNumberWithDoubleValue(0.1);
-  EXPECT_EQ(valueOf(tenth), "0.1");
-  EXPECT_EQ(tenth.doubleValue(), 0.1);
+  EXPECT_EQ(valueOf(QVRTallixNumber::tallixNumberWithDoubleValue(0.1)), "0.1");
 }
 
 TEST_F(QVRTallixNumberTests, RandomStaysWithinZeroAndOneAndIsSeededPerEnvironment) {
@@ -57,18 +49,6 @@ TEST_F(QVRTallixNumberTests, RandomStaysWithinZeroAndOneAndIsSeededPerEnvironmen
     const double expected = replay.random() / 2147483647.0;
     EXPECT_EQ(QVRTallixNumber::random().doubleValue(), expected);
   }
-  // The integers cover the whole range 0 … 2147483647 and no more.
-  std::int32_t lowest = QVRTallixRandomGenerator::maximum;
-  std::int32_t highest = 0;
-  for (int i = 0; i < 100'000; ++i) {
-    const std::int32_t drawn = replay.random();
-    lowest = std::min(lowest, drawn);
-    highest = std::max(highest, drawn);
-  }
-  EXPECT_GE(lowest, 0);
-  EXPECT_LT(lowest, 100'000);
-  EXPECT_LE(highest, QVRTallixRandomGenerator::maximum);
-  EXPECT_GT(highest, QVRTallixRandomGenerator::maximum - 100'000);
 }
 
 TEST_F(QVRTallixNumberTests, ANumberWithNoValueCountsAsZeroInTheDoublePath) {
@@ -76,29 +56,13 @@ TEST_F(QVRTallixNumberTests, ANumberWithNoValueCountsAsZeroInTheDoublePath) {
   EXPECT_EQ(valueOf(empty), "none");
   EXPECT_EQ(empty.doubleValue(), 0);
   EXPECT_EQ(valueOf(empty.copy()), "0");
-  EXPECT_EQ(valueOf(QVRTallixNumber(std::nullopt)), "0");
   EXPECT_EQ(valueOf(empty.add(number("2"))), "2");
   EXPECT_EQ(valueOf(number("2").subtract(empty)), "2");
   EXPECT_EQ(valueOf(empty.multiply(number("2"))), "0");
   EXPECT_EQ(valueOf(number("2").divide(empty)), "NaN");
-  EXPECT_EQ(empty.description(), "QVRTallixNumber((null))");
   EXPECT_TRUE(empty.isEqual(QVRTallixNumber()));
   EXPECT_FALSE(empty.isEqual(number("0")));
   EXPECT_EQ(empty.compare(number("0")), QVRComparisonResult::orderedSame);
-}
-
-TEST_F(QVRTallixNumberTests, EqualityIsEqualValue) {
-  EXPECT_TRUE(number("5").isEqual(number("5.0")));
-  EXPECT_TRUE(number("5").isEqual(number("0.5e1")));
-  EXPECT_FALSE(number("5").isEqual(number("5.01")));
-  EXPECT_FALSE(number("5").isEqual(number("-5")));
-  EXPECT_TRUE(QVRTallixNumber::nan().isEqual(QVRTallixNumber::nan()));
-}
-
-TEST_F(QVRTallixNumberTests, DescriptionNamesTheClassAndTheValue) {
-  EXPECT_EQ(number("2.5").description(), "QVRTallixNumber(2.5)");
-  EXPECT_EQ(number("-0.001").description(), "QVRTallixNumber(-0.001)");
-  EXPECT_EQ(QVRTallixNumber::nan().description(), "QVRTallixNumber(NaN)");
 }
 
 struct ArithmeticCase {
@@ -111,24 +75,17 @@ struct ArithmeticCase {
 TEST_F(QVRTallixNumberTests, ArithmeticIsExactAndFallsBackToDoublesOnDecimalFailures) {
   const ArithmeticCase cases[] = {
       {"0.1", '+', "0.2", "0.3"},
-      {"0.3", '-', "0.1", "0.2"},
-      {"1.1", '*', "1.1", "1.21"},
-      {"1", '/', "8", "0.125"},
-      {"1", '/', "3", "0.333333333333333333333333333333333333333"},
-      {"12345678901234567890123456789012345678", '+', "98765432109876543210987654321098765432",
-       "111111111011111111101111111110111111110"},
       // Decimal underflow: the double 1e-200 lies below the decimal's range, so zero.
       {"1e-100", '*', "1e-100", "0"},
       // Decimal overflow: the double 1e254 lies beyond the range, so not-a-number.
       {"1e127", '*', "1e127", "NaN"},
       {"3e165", '+', "3e165", "NaN"},
       // The decimal holds 3e128 by widening the mantissa.
-      {"3e127", '*', "10", "3e128"},
       // Not-a-number propagates through the decimal arithmetic.
       {"NaN", '+', "1", "NaN"},
-      {"1", '-', "NaN", "NaN"},
-      {"NaN", '*', "0", "NaN"},
       {"0", '/', "NaN", "NaN"},
+      {"1", '/', "0", "NaN"},
+      {"0", '/', "0", "NaN"},
   };
   for (const ArithmeticCase& c : cases) {
     SCOPED_TRACE(std::string(c.left) + " " + c.operation + " " + c.right);
@@ -147,18 +104,11 @@ TEST_F(QVRTallixNumberTests, ArithmeticIsExactAndFallsBackToDoublesOnDecimalFail
 
 TEST_F(QVRTallixNumberTests, CompareOrdersByValueWithNotANumberFirst) {
   using enum QVRComparisonResult;
-  EXPECT_EQ(number("1").compare(number("2")), orderedAscending);
-  EXPECT_EQ(number("2").compare(number("1")), orderedDescending);
   EXPECT_EQ(number("2.50").compare(number("2.5")), orderedSame);
-  EXPECT_EQ(number("-3").compare(number("-2")), orderedAscending);
+  EXPECT_TRUE(number("5").isEqual(number("0.5e1")));
   EXPECT_EQ(QVRTallixNumber::nan().compare(number("-1e127")), orderedAscending);
   EXPECT_EQ(number("-1e127").compare(QVRTallixNumber::nan()), orderedDescending);
   EXPECT_EQ(QVRTallixNumber::nan().compare(QVRTallixNumber::nan()), orderedSame);
-}
-
-TEST_F(QVRTallixNumberTests, APlainNumberIsNeverBeingTyped) {
-  EXPECT_FALSE(number("1").canEdit());
-  EXPECT_EQ(QVRTallixNumberMaximumSignificantDigits, 15u);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -152,114 +151,8 @@ struct TestNode {
   }
 };
 
-// A category that owns units, each of which refers back to it; units come in two classes that
-// archive under their own names and are made by one factory.
-class TestCategory;
-
-class TestUnit {
- public:
-  explicit TestUnit(std::string name) : _name(std::move(name)) {}
-  virtual ~TestUnit() = default;
-  TestUnit(const TestUnit&) = delete;
-  TestUnit& operator=(const TestUnit&) = delete;
-
-  virtual std::string_view archiveClassName() const { return "TestUnit"; }
-  virtual std::vector<std::string_view> archiveSuperclassNames() const { return {}; }
-  static std::array<std::string_view, 2> decodableClassNames() {
-    return {"TestUnit", "TestFormulaUnit"};
-  }
-  virtual void encodeWithCoder(QVRKeyedArchiver& coder) const;
-  static std::unique_ptr<TestUnit> initWithCoder(QVRKeyedUnarchiver& coder);
-
-  const std::string& name() const { return _name; }
-  const TestCategory* category() const { return _category; }
-  void setCategory(const TestCategory* category) { _category = category; }
-  virtual std::string formula() const { return ""; }
-
- private:
-  std::string _name;
-  const TestCategory* _category = nullptr;
-};
-
-class TestFormulaUnit final : public TestUnit {
- public:
-  TestFormulaUnit(std::string name, std::string formula)
-      : TestUnit(std::move(name)), _formula(std::move(formula)) {}
-  std::string_view archiveClassName() const override { return "TestFormulaUnit"; }
-  std::vector<std::string_view> archiveSuperclassNames() const override { return {"TestUnit"}; }
-  void encodeWithCoder(QVRKeyedArchiver& coder) const override {
-    TestUnit::encodeWithCoder(coder);
-    coder.encodeString("formula", _formula);
-  }
-  std::string formula() const override { return _formula; }
-
- private:
-  std::string _formula;
-};
-
-class TestCategory {
- public:
-  explicit TestCategory(std::string name) : _name(std::move(name)) {}
-  TestCategory(const TestCategory&) = delete;
-  TestCategory& operator=(const TestCategory&) = delete;
-
-  static std::string_view archiveClassName() { return "TestCategory"; }
-  void encodeWithCoder(QVRKeyedArchiver& coder) const {
-    coder.encodeString("name", _name);
-    coder.encodeArrayOfObjects("units", _units);
-  }
-  static std::unique_ptr<TestCategory> initWithCoder(QVRKeyedUnarchiver& coder) {
-    auto name = coder.decodeStringForKey("name");
-    if (!name) return nullptr;
-    auto category = std::make_unique<TestCategory>(std::move(*name));
-    // The units refer back to this category: let those references find it.
-    coder.registerDecodedObject(*category);
-    bool complete = true;
-    coder.valueForKey("units").decodeArray([&](const auto& element) {
-      auto unit = element.template decodeObjectOfClass<TestUnit>();
-      if (unit) {
-        category->_units.push_back(std::move(unit));
-      } else {
-        complete = false;
-      }
-    });
-    if (!complete) return nullptr;
-    return category;
-  }
-
-  void addUnit(std::unique_ptr<TestUnit> unit) {
-    unit->setCategory(this);
-    _units.push_back(std::move(unit));
-  }
-  const std::string& name() const { return _name; }
-  const std::vector<std::unique_ptr<TestUnit>>& units() const { return _units; }
-
- private:
-  std::string _name;
-  std::vector<std::unique_ptr<TestUnit>> _units;
-};
-
-inline void TestUnit::encodeWithCoder(QVRKeyedArchiver& coder) const {
-  coder.encodeObject("category", _category);
-  coder.encodeString("name", _name);
-}
-
-inline std::unique_ptr<TestUnit> TestUnit::initWithCoder(QVRKeyedUnarchiver& coder) {
-  auto name = coder.decodeStringForKey("name");
-  if (!name) return nullptr;
-  std::unique_ptr<TestUnit> unit;
-  if (coder.className() == "TestFormulaUnit") {
-    unit = std::make_unique<TestFormulaUnit>(std::move(*name),
-                                             coder.decodeStringForKey("formula").value_or(""));
-  } else {
-    unit = std::make_unique<TestUnit>(std::move(*name));
-  }
-  unit->setCategory(coder.decodeReferenceOfClass<TestCategory>("category"));
-  return unit;
-}
-
 inline std::vector<std::string> allowedClasses() {
-  return QVRCoding::classNamesOf<TestPoint, TestNode, TestCategory, TestUnit>();
+  return QVRCoding::classNamesOf<TestPoint, TestNode>();
 }
 
 }  // namespace ArchiveTestClasses

@@ -14,49 +14,41 @@
 
 // Readable failures: a property list in a compact text form.
 inline void PrintTo(const QVRPropertyList& value, std::ostream* stream) {
+  using Type = QVRPropertyList::Type;
   switch (value.type()) {
-    case QVRPropertyList::Type::boolean:
+    case Type::boolean:
       *stream << (*value.boolean() ? "true" : "false");
       break;
-    case QVRPropertyList::Type::integer:
+    case Type::integer:
       *stream << *value.integer();
       break;
-    case QVRPropertyList::Type::real:
+    case Type::real:
       *stream << *value.real() << "r";
       break;
-    case QVRPropertyList::Type::string:
+    case Type::string:
       *stream << '"' << *value.string() << '"';
       break;
-    case QVRPropertyList::Type::data:
+    case Type::data:
       *stream << "<" << value.data()->size() << " bytes>";
       break;
-    case QVRPropertyList::Type::date:
+    case Type::date:
       *stream << "date(" << value.date()->secondsSinceReferenceDate << ")";
       break;
-    case QVRPropertyList::Type::uid:
+    case Type::uid:
       *stream << "UID(" << value.uid()->value << ")";
       break;
-    case QVRPropertyList::Type::array: {
+    case Type::array:
       *stream << "(";
-      const char* separator = "";
-      for (const auto& element : *value.array()) {
-        *stream << separator;
-        PrintTo(element, stream);
-        separator = ", ";
-      }
+      for (const auto& element : *value.array()) PrintTo(element, stream), *stream << ", ";
       *stream << ")";
       break;
-    }
-    case QVRPropertyList::Type::dictionary: {
+    case Type::dictionary:
       *stream << "{";
       for (const auto& [key, element] : *value.dictionary()) {
-        *stream << key << " = ";
-        PrintTo(element, stream);
-        *stream << "; ";
+        *stream << key << " = ", PrintTo(element, stream), *stream << "; ";
       }
       *stream << "}";
       break;
-    }
   }
 }
 
@@ -85,8 +77,7 @@ struct RandomOptions {
 inline QVRPropertyList randomPropertyList(std::mt19937_64& random, const RandomOptions& options,
                                           int depth = 0) {
   const auto below = [&](std::uint64_t bound) { return random() % bound; };
-  const int kinds = depth > 3 ? 8 : 10;
-  switch (below(kinds)) {
+  switch (below(depth > 3 ? 8 : 10)) {
     case 0:
       return below(2) == 1;
     case 1:
@@ -101,28 +92,18 @@ inline QVRPropertyList randomPropertyList(std::mt19937_64& random, const RandomO
     }
     case 3: {
       std::string text;
-      const auto length = below(24);
-      for (std::uint64_t index = 0; index < length; ++index) {
-        char32_t codePoint = static_cast<char32_t>(below(0x1F000));
-        if (codePoint >= 0xD800 && codePoint <= 0xDFFF) continue;
-        if (codePoint == 0 ||
-            (options.xmlSafe && (codePoint < 0x20 || codePoint == 0xFFFE || codePoint == 0xFFFF))) {
-          codePoint = 'x';
+      for (auto length = below(24); length > 0; --length) {
+        auto code = static_cast<char32_t>(below(0x1F000));
+        if (code >= 0xD800 && code <= 0xDFFF) continue;
+        if (code == 0 || (options.xmlSafe && (code < 0x20 || code == 0xFFFE || code == 0xFFFF))) {
+          code = 'x';
         }
-        if (codePoint < 0x80) {
-          text += static_cast<char>(codePoint);
-        } else if (codePoint < 0x800) {
-          text += static_cast<char>(0xC0 | (codePoint >> 6));
-          text += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else if (codePoint < 0x10000) {
-          text += static_cast<char>(0xE0 | (codePoint >> 12));
-          text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-          text += static_cast<char>(0x80 | (codePoint & 0x3F));
-        } else {
-          text += static_cast<char>(0xF0 | (codePoint >> 18));
-          text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-          text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-          text += static_cast<char>(0x80 | (codePoint & 0x3F));
+        // UTF-8: the lead byte, then six bits per continuation byte.
+        const int extra = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+        constexpr unsigned char leads[] = {0x00, 0xC0, 0xE0, 0xF0};
+        text += static_cast<char>(leads[extra] | (code >> (6 * extra)));
+        for (int shift = 6 * (extra - 1); shift >= 0; shift -= 6) {
+          text += static_cast<char>(0x80 | ((code >> shift) & 0x3F));
         }
       }
       return text;
@@ -144,16 +125,14 @@ inline QVRPropertyList randomPropertyList(std::mt19937_64& random, const RandomO
       return std::int64_t{7};
     case 8: {
       QVRPropertyList::Array elements;
-      const auto count = below(6);
-      for (std::uint64_t index = 0; index < count; ++index) {
+      for (auto count = below(6); count > 0; --count) {
         elements.push_back(randomPropertyList(random, options, depth + 1));
       }
       return elements;
     }
     default: {
       QVRPropertyList::Dictionary entries;
-      const auto count = below(6);
-      for (std::uint64_t index = 0; index < count; ++index) {
+      for (std::uint64_t index = 0, count = below(6); index < count; ++index) {
         entries.insert_or_assign("key" + std::to_string(index) + "-" + std::to_string(below(100)),
                                  randomPropertyList(random, options, depth + 1));
       }
@@ -174,17 +153,15 @@ inline std::vector<std::uint8_t> binaryPropertyList(
   }
   const std::size_t tableStart = bytes.size();
   for (const std::size_t offset : offsets) {
-    bytes.push_back(static_cast<std::uint8_t>(offset >> 8));
-    bytes.push_back(static_cast<std::uint8_t>(offset));
+    bytes.insert(bytes.end(),
+                 {static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset)});
   }
-  const auto eight = [&](std::uint64_t value) {
+  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 2, 1});
+  for (const std::uint64_t value :
+       {std::uint64_t{objects.size()}, top, std::uint64_t{tableStart}}) {
     for (int shift = 56; shift >= 0; shift -= 8)
       bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-  };
-  bytes.insert(bytes.end(), {0, 0, 0, 0, 0, 0, 2, 1});
-  eight(objects.size());
-  eight(top);
-  eight(tableStart);
+  }
   return bytes;
 }
 

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "common/QVRSoundEffect.h"
 #include "common/QVRUserDefaults.h"
 #include "support/NotificationRecorder.h"
 #include "support/PropertyListTesting.h"
@@ -92,15 +91,6 @@ TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSame
   EXPECT_EQ(stored("copyHistoryTapeResultsToClipboard"), "absent");
 }
 
-TEST_F(QVRTallixSettingsTests, TheSoundServiceFollowsEveryChange) {
-  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-  EXPECT_TRUE(QVRSoundEffect::soundsEnabled());
-  settings.setSoundsEnabled(false);
-  EXPECT_EQ(environment().soundsEnabled(), false);
-  settings.setSoundsEnabled(true);
-  EXPECT_EQ(environment().soundsEnabled(), true);
-}
-
 TEST_F(QVRTallixSettingsTests, ACurrencyModeChangePostsOnceAfterTheValueIsStored) {
   QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
   NotificationRecorder changes(environment().notificationCenter(),
@@ -116,27 +106,6 @@ TEST_F(QVRTallixSettingsTests, ACurrencyModeChangePostsOnceAfterTheValueIsStored
   ASSERT_EQ(changes.count(), 2u);
   EXPECT_EQ(changes.records()[0].snapshot, "true");
   EXPECT_EQ(changes.records()[1].snapshot, "false");
-  for (const auto& record : changes.records()) {
-    EXPECT_EQ(record.object, nullptr);
-    EXPECT_FALSE(record.hasUserInfo);
-  }
-}
-
-TEST_F(QVRTallixSettingsTests, SharedSettingsAreMadeOncePerEnvironmentAndSeeNoLaterDefaults) {
-  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-  EXPECT_EQ(&settings, &QVRTallixSettings::sharedSettings());
-  environment().userDefaults().setBool("roundedButtons", true);
-  EXPECT_FALSE(QVRTallixSettings::sharedSettings().hasRoundedButtons());
-  settings.setCurrencyMode(true);
-  {
-    ScopedEnvironment other("en_US");
-    EXPECT_NE(&QVRTallixSettings::sharedSettings(), &settings);
-    EXPECT_FALSE(QVRTallixSettings::sharedSettings().currencyMode());
-    // A setter of one environment's settings reaches that environment's sound service only.
-    settings.setSoundsEnabled(false);
-    EXPECT_EQ(other.environment().soundsEnabled(), true);
-  }
-  EXPECT_EQ(environment().soundsEnabled(), false);
 }
 
 }  // namespace

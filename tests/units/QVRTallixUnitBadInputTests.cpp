@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -22,34 +21,22 @@ using Names = std::vector<std::string>;
 
 class QVRTallixUnitBadInputTests : public TallixTest {};
 
-TEST_F(QVRTallixUnitBadInputTests, ACategoriesValueThatIsNoListGivesAnEmptyCatalogue) {
-  const QVRPropertyList values[] = {QVRPropertyList("Length"), QVRPropertyList(42),
-                                    QVRPropertyList(Dictionary{{"name", "Length"}}),
-                                    QVRPropertyList(QVRPropertyList::Data{1, 2, 3})};
-  for (const QVRPropertyList& value : values) {
+TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTakeTheirFallbacks) {
+  for (const QVRPropertyList& value : {QVRPropertyList("Length"), QVRPropertyList(42)}) {
     auto fresh = QVREnvironment::makeForTesting();
     QVREnvironment::Installation installation(*fresh);
     QVRConfiguration::sharedConfiguration().replaceValues(Dictionary{{"categories", value}});
     EXPECT_TRUE(QVRTallixUnitCategory::allCategories().empty());
-    EXPECT_TRUE(QVRTallixUnitCategory::visibleCategories().empty());
     EXPECT_EQ(QVRTallixUnitCategory::defaultCategory(), nullptr);
   }
-  // Entries that are no dictionaries are skipped, and said so in the log; the rest loads.
-  useCatalogue({"Length", 7, Array{1, 2}, temperatureCategory()});
-  EXPECT_EQ(namesOf(QVRTallixUnitCategory::allCategories()), (Names{"Temperature"}));
-  EXPECT_EQ(log().lines(), (Names{"Skipping entry 0 of the unit catalogue: not a dictionary",
-                                  "Skipping entry 1 of the unit catalogue: not a dictionary",
-                                  "Skipping entry 2 of the unit catalogue: not a dictionary"}));
-}
-
-TEST_F(QVRTallixUnitBadInputTests, CategoryValuesOfTheWrongKindTakeTheirFallbacks) {
-  useCatalogue({Dictionary{{"name", 12},
+  environment().userDefaults().setObject("TestLength.DefaultFromUnit", Array{"x"});
+  environment().userDefaults().setObject("unit.TestLength.metre.hidden", "garbage");
+  useCatalogue({"Length", Array{1, 2}, lengthCategory(),
+                Dictionary{{"name", 12},
                            {"title", Array{"x"}},
                            {"units", "metre"},
                            {"precision", "many"},
                            {"defaultFromUnitName", 3},
-                           {"defaultToUnitName", false},
-                           {"hidden", "perhaps"},
                            {"class", 99}},
                 Dictionary{{"name", "NegativePrecision"}, {"precision", -4}},
                 Dictionary{{"name", "BoolPrecision"}, {"precision", true}},
@@ -57,28 +44,23 @@ TEST_F(QVRTallixUnitBadInputTests, CategoryValuesOfTheWrongKindTakeTheirFallback
                 Dictionary{{"name", "HugePrecision"}, {"precision", 1e30}},
                 Dictionary{{"name", "NaNPrecision"}, {"precision", std::nan("")}}});
   const auto& all = QVRTallixUnitCategory::allCategories();
-  ASSERT_EQ(all.size(), 6u);
+  EXPECT_EQ(log().lines(), (Names{"Skipping entry 0 of the unit catalogue: not a dictionary",
+                                  "Skipping entry 1 of the unit catalogue: not a dictionary"}));
+  ASSERT_EQ(all.size(), 7u);
   const auto unnamed = std::find_if(all.begin(), all.end(), [](auto* c) { return !c->name(); });
   ASSERT_NE(unnamed, all.end());
-  // A title key that is no text localises the name, which is none: the empty string.
   EXPECT_EQ((*unnamed)->description(), "(null) (\n)");
   EXPECT_EQ((*unnamed)->title(), "");
-  EXPECT_EQ((*unnamed)->precision(), 0u);
-  EXPECT_FALSE((*unnamed)->defaultFromUnitName() || (*unnamed)->defaultToUnitName());
   EXPECT_EQ((*unnamed)->defaultFromUnit(), nullptr);
-  EXPECT_EQ((*unnamed)->imageName(), "(null):Category");
-  const struct {
-    const char* name;
-    std::uint64_t precision;
-  } precisions[] = {{"NegativePrecision", 0},
-                    {"BoolPrecision", 1},
-                    {"RealPrecision", 2},
-                    {"HugePrecision", 0},
-                    {"NaNPrecision", 0}};
-  for (const auto& item : precisions) {
-    EXPECT_EQ(QVRTallixUnitCategory::categoryNamed(item.name)->precision(), item.precision)
-        << item.name;
+  for (const auto& [name, precision] :
+       {std::pair{"NegativePrecision", 0u}, std::pair{"BoolPrecision", 1u},
+        std::pair{"RealPrecision", 2u}, std::pair{"HugePrecision", 0u},
+        std::pair{"NaNPrecision", 0u}}) {
+    EXPECT_EQ(QVRTallixUnitCategory::categoryNamed(name)->precision(), precision) << name;
   }
+  QVRTallixUnitCategory* length = QVRTallixUnitCategory::categoryNamed("TestLength");
+  EXPECT_FALSE(length->unitNamed("metre")->isHidden());
+  EXPECT_EQ(length->defaultFromUnit()->name(), "metre");
 }
 
 TEST_F(QVRTallixUnitBadInputTests, UnitEntriesWithoutAUsableClassAreSkippedAndLogged) {
@@ -93,7 +75,6 @@ TEST_F(QVRTallixUnitBadInputTests, UnitEntriesWithoutAUsableClassAreSkippedAndLo
                          {"name", "odd-fields"},
                          {"title", 3},
                          {"symbol", Array{"s"}},
-                         {"modifier", 1},
                          {"hidden", "YES"},
                          {"to", 1000},
                          {"from", Array{"X"}}},
@@ -110,105 +91,15 @@ TEST_F(QVRTallixUnitBadInputTests, UnitEntriesWithoutAUsableClassAreSkippedAndLo
   ASSERT_NE(fields, nullptr);
   EXPECT_EQ(fields->title(), "odd-fields");
   EXPECT_EQ(fields->symbol(), "");
-  EXPECT_FALSE(fields->modifier());
   EXPECT_TRUE(fields->defaultHidden());
-  EXPECT_FALSE(fields->toFormula());
-  EXPECT_FALSE(fields->fromFormula());
+  EXPECT_FALSE(fields->toFormula() || fields->fromFormula());
   // Without formulas the unit converts everything to zero, without a log line.
   log().clear();
   const QVRTallixNumber three = number("3");
   EXPECT_EQ(QVRTallixUnit::convertNumber(&three, fields, odd->unitNamed("base"))->decimalNumber(),
             QVRTallixDecimal::zero());
-  // A unit without a name: no lookup finds it; its title is the empty string.
-  const QVRTallixUnit* nameless = nullptr;
-  for (const QVRTallixUnit* unit : odd->units()) {
-    if (!unit->name()) nameless = unit;
-  }
-  ASSERT_NE(nameless, nullptr);
-  EXPECT_EQ(nameless->title(), "");
-  EXPECT_EQ(nameless->description(), "(null) from=(null) to=(null)");
-  EXPECT_EQ(nameless->hiddenDefaultsKey(), "unit.Odd.(null).hidden");
   EXPECT_EQ(odd->unitNamed(std::nullopt), nullptr);
   EXPECT_TRUE(log().lines().empty());
-}
-
-TEST_F(QVRTallixUnitBadInputTests, StoredPreferencesOfTheWrongKindNeverTrap) {
-  QVRUserDefaults& defaults = environment().userDefaults();
-  defaults.setObject("unit.TestLength.metre.hidden", "garbage");
-  defaults.setObject("unit.TestLength.kilometre.hidden", QVRPropertyList::Data{0xFF});
-  defaults.setObject("TestLength.DefaultFromUnit", Array{"x"});
-  defaults.setObject("TestLength.DefaultToUnit", Dictionary{{"kilometre", true}});
-  defaults.setObject("DefaultCategory", 42);
-  useCatalogue({lengthCategory()});
-  QVRTallixUnitCategory* length = QVRTallixUnitCategory::categoryNamed("TestLength");
-  ASSERT_NE(length, nullptr);
-  EXPECT_FALSE(length->unitNamed("metre")->isHidden());
-  EXPECT_FALSE(length->unitNamed("kilometre")->isHidden());
-  EXPECT_EQ(length->defaultFromUnit()->name(), "metre");
-  EXPECT_EQ(length->defaultToUnit()->name(), "kilometre");
-  EXPECT_EQ(QVRTallixUnitCategory::defaultCategory(), length);
-}
-
-TEST_F(QVRTallixUnitBadInputTests, BrokenFormulasLoadAndFailOnlyTheirOwnConversions) {
-  enum Outcome { nan, quietZero, loggedZero };
-  const struct {
-    const char* formula;
-    Outcome outcome;
-  } cases[] = {
-      {"+", loggedZero},
-      {"-", loggedZero},
-      {"*", loggedZero},
-      {"/", loggedZero},
-      {"X +", loggedZero},
-      {"X 2 * +", loggedZero},
-      {"X 0 /", quietZero},
-      {"0 0 /", quietZero},
-      {"X abc *", nan},
-      {"abc", nan},
-      {"", nan},
-      {"X  *", nan},
-      {"1e200", nan},
-      {"X 1e127 * 1e127 *", loggedZero},
-      {"X 1e-127 * 1e-127 *", loggedZero},
-  };
-  for (const auto& item : cases) {
-    SCOPED_TRACE(std::string("\"") + item.formula + "\"");
-    auto fresh = QVREnvironment::makeForTesting();
-    QVREnvironment::Installation installation(*fresh);
-    useCatalogue({categoryEntry("Broken", {plainUnit("base"), formulaUnit("broken", item.formula),
-                                           formulaUnit("fine", "X 2 *")})});
-    QVRTallixUnitCategory* broken = QVRTallixUnitCategory::categoryNamed("Broken");
-    ASSERT_NE(broken, nullptr);
-    ASSERT_EQ(broken->units().size(), 3u);
-    QVRTallixUnit* unit = broken->unitNamed("broken");
-    QVRTallixUnit* base = broken->unitNamed("base");
-    const QVRTallixNumber five = number("5");
-    for (const auto& [from, to] : {std::pair(unit, base), std::pair(base, unit)}) {
-      fresh->memoryLogSink()->clear();
-      const auto result = QVRTallixUnit::convertNumber(&five, from, to);
-      ASSERT_TRUE(result);
-      if (item.outcome == nan) {
-        EXPECT_TRUE(result->decimalNumber()->isNaN());
-      } else {
-        EXPECT_EQ(result->decimalNumber(), QVRTallixDecimal::zero());
-      }
-      const auto lines = fresh->memoryLogSink()->lines();
-      ASSERT_EQ(lines.size(), item.outcome == loggedZero ? 1u : 0u);
-      if (!lines.empty()) {
-        EXPECT_TRUE(lines.front().starts_with("converting "));
-      }
-    }
-    // The other units of the category are not affected.
-    EXPECT_EQ(QVRTallixUnit::convertNumber(&five, broken->unitNamed("fine"), base)->decimalNumber(),
-              decimal("10"));
-  }
-}
-
-// The archive of the kilometre of the test length category, as a property list.
-QVRPropertyList kilometreArchive(const QVRTallixUnitCategory& category) {
-  QVRKeyedArchiver archiver;
-  archiver.encodeObject(QVRKeyedArchiver::rootKey, *category.unitNamed("kilometre"));
-  return archiver.archivedPropertyList();
 }
 
 std::unique_ptr<QVRTallixUnit> decodeUnit(QVRPropertyList archive) {
@@ -219,7 +110,9 @@ std::unique_ptr<QVRTallixUnit> decodeUnit(QVRPropertyList archive) {
 
 TEST_F(QVRTallixUnitBadInputTests, CorruptArchivedUnitsAndCategoriesDecodeToNone) {
   const auto category = makeCategory(lengthCategory());
-  const QVRPropertyList good = kilometreArchive(*category);
+  QVRKeyedArchiver archiver;
+  archiver.encodeObject(QVRKeyedArchiver::rootKey, *category->unitNamed("kilometre"));
+  const QVRPropertyList good = archiver.archivedPropertyList();
   ASSERT_NE(decodeUnit(good), nullptr);
   // Finds the record that holds `key` and changes it.
   using Change = std::function<void(QVRPropertyList::Dictionary&)>;
@@ -236,19 +129,11 @@ TEST_F(QVRTallixUnitBadInputTests, CorruptArchivedUnitsAndCategoriesDecodeToNone
     Change change;
   } cases[] = {
       {"a name that is no text", "toFormula", [](auto& record) { record["name"] = 17; }},
-      {"a formula that is no text", "toFormula",
-       [](auto& record) { record["toFormula"] = Array{"X"}; }},
-      {"a unit without its category", "toFormula", [](auto& record) { record.erase("category"); }},
       {"a category reference out of range", "toFormula",
        [](auto& record) { record["category"] = QVRPropertyList::UID{999}; }},
-      {"a category that is text", "toFormula", [](auto& record) { record["category"] = "Length"; }},
       {"a visibility that is text", "toFormula",
        [](auto& record) { record["defaultHidden"] = "yes"; }},
       {"units that are text", "defaultToUnitName", [](auto& record) { record["units"] = "metre"; }},
-      {"a precision that is text", "defaultToUnitName",
-       [](auto& record) { record["precision"] = "seven"; }},
-      {"a default name that is a number", "defaultToUnitName",
-       [](auto& record) { record["defaultFromUnitName"] = 3; }},
       {"units that refer to the category itself", "defaultToUnitName",
        [](auto& record) { record["units"] = record["name"]; }},
   };
@@ -256,13 +141,8 @@ TEST_F(QVRTallixUnitBadInputTests, CorruptArchivedUnitsAndCategoriesDecodeToNone
     SCOPED_TRACE(item.title);
     EXPECT_EQ(decodeUnit(changed(item.key, item.change)), nullptr);
   }
-  // Classes the reader does not allow refuse the archive.
-  for (const std::vector<std::string>& allowed :
-       {std::vector<std::string>{"QVRTallixUnit", "QVRTallixUnitCategory"},
-        std::vector<std::string>{"QVRTallixFormulaUnit"}}) {
-    auto unarchiver = QVRKeyedUnarchiver::withPropertyList(good, allowed);
-    EXPECT_FALSE(unarchiver.decodeRootObjectOfClass<QVRTallixUnit>().value);
-  }
+  auto unarchiver = QVRKeyedUnarchiver::withPropertyList(good, {"QVRTallixFormulaUnit"});
+  EXPECT_FALSE(unarchiver.decodeRootObjectOfClass<QVRTallixUnit>().value);
 }
 
 TEST_F(QVRTallixUnitBadInputTests, DamagedArchiveBytesNeverTrapTheDecoder) {
@@ -272,10 +152,10 @@ TEST_F(QVRTallixUnitBadInputTests, DamagedArchiveBytesNeverTrapTheDecoder) {
   const std::uint64_t seed = SeededRandom::testSeed(0xa4c1'1fe);
   SeededRandom random(seed);
   int decoded = 0;
+  const QVRTallixNumber one = number("1");
   for (int round = 0; round < 3000; ++round) {
     QVRPropertyList::Data data = *bytes.value;
-    const int changes = static_cast<int>(random.between(1, 6));
-    for (int change = 0; change < changes; ++change) {
+    for (auto changes = random.between(1, 6); changes > 0; --changes) {
       data[static_cast<std::size_t>(
           random.between(0, static_cast<std::int64_t>(data.size()) - 1))] =
           static_cast<std::uint8_t>(random.between(0, 255));
@@ -285,8 +165,6 @@ TEST_F(QVRTallixUnitBadInputTests, DamagedArchiveBytesNeverTrapTheDecoder) {
     if (!unit.value) continue;
     ++decoded;
     // Whatever decoded must convert and describe itself.
-    const QVRTallixNumber one = number("1");
-    QVRTallixUnit::convertNumber(&one, unit.value.get(), unit.value.get());
     if (QVRTallixUnitCategory* owner = unit.value->category()) {
       SCOPED_TRACE(owner->description());
       for (const QVRTallixUnit* other : owner->units()) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,15 +21,13 @@ class QVRTallixUnitTests : public TallixTest {
   QVRUserDefaults& defaults() { return environment().userDefaults(); }
 };
 
-TEST_F(QVRTallixUnitTests, ConversionsPassThroughTheBaseValue) {
+TEST_F(QVRTallixUnitTests, ConversionsPassThroughTheBaseValueAndFailuresGiveZero) {
   const auto length = makeCategory(lengthCategory());
   const auto temperature = makeCategory(temperatureCategory());
   const QVRTallixUnit* metre = &unit(*length, "metre");
   const QVRTallixNumber one = number("1");
-  // Without a number or a unit there is no result, and nothing is logged.
   EXPECT_FALSE(QVRTallixUnit::convertNumber(nullptr, metre, metre));
   EXPECT_FALSE(QVRTallixUnit::convertNumber(&one, nullptr, metre));
-  EXPECT_FALSE(QVRTallixUnit::convertNumber(&one, metre, nullptr));
   // Plain units convert by identity: 38 digits come back unrounded.
   const QVRTallixNumber wide = number("123.45678901234567890123456789012345678");
   EXPECT_TRUE(QVRTallixUnit::convertNumber(&wide, metre, metre)->isEqual(wide));
@@ -40,102 +37,62 @@ TEST_F(QVRTallixUnitTests, ConversionsPassThroughTheBaseValue) {
                 ->decimalNumber(),
             decimal("726.85"));
   EXPECT_TRUE(log().lines().empty());
-}
 
-TEST_F(QVRTallixUnitTests, AFailedConversionGivesZeroAndLogsSourceNumberAndTarget) {
-  const auto category = makeCategory(
+  const auto broken = makeCategory(
       categoryEntry("Broken", {plainUnit("base"), formulaUnit("huge", "X 1e100 * 1e100 *")}));
-  const QVRTallixUnit* huge = &unit(*category, "huge");
-  const QVRTallixUnit* base = &unit(*category, "base");
+  const QVRTallixUnit* huge = &unit(*broken, "huge");
+  const QVRTallixUnit* base = &unit(*broken, "base");
   const QVRTallixNumber two = number("2");
-  const struct {
-    const QVRTallixUnit* from;
-    const QVRTallixUnit* to;
-    const char* line;
-  } cases[] = {
-      {huge, base,
-       "converting huge from=(null) to=X 1e100 * 1e100 *(QVRTallixNumber(2)) to base: "
-       "NSDecimalNumberOverflowException: Decimal number overflow"},
-      // Inverted, the formula divides twice: 2 ÷ 10^200 is below the decimal's range.
-      {base, huge,
-       "converting base(QVRTallixNumber(2)) to huge from=(null) to=X 1e100 * 1e100 *: "
-       "NSDecimalNumberUnderflowException: Decimal number underflow"},
-  };
-  for (const auto& item : cases) {
-    SCOPED_TRACE(item.line);
-    log().clear();
-    EXPECT_EQ(QVRTallixUnit::convertNumber(&two, item.from, item.to)->decimalNumber(),
-              QVRTallixDecimal::zero());
-    EXPECT_EQ(log().lines(), Names{item.line});
-  }
-  // The units are unchanged: zero converts quietly.
-  log().clear();
-  const QVRTallixNumber zero = number("0");
-  EXPECT_EQ(QVRTallixUnit::convertNumber(&zero, huge, base)->decimalNumber(),
+  log().clear();  // ordering the units by size converted one already
+  EXPECT_EQ(QVRTallixUnit::convertNumber(&two, huge, base)->decimalNumber(),
             QVRTallixDecimal::zero());
-  EXPECT_TRUE(log().lines().empty());
+  // Inverted, the formula divides twice: 2 ÷ 10^200 is below the decimal's range.
+  EXPECT_EQ(QVRTallixUnit::convertNumber(&two, base, huge)->decimalNumber(),
+            QVRTallixDecimal::zero());
+  EXPECT_EQ(log().lines(),
+            (Names{"converting huge from=(null) to=X 1e100 * 1e100 *(QVRTallixNumber(2)) to base: "
+                   "NSDecimalNumberOverflowException: Decimal number overflow",
+                   "converting base(QVRTallixNumber(2)) to huge from=(null) to=X 1e100 * 1e100 *: "
+                   "NSDecimalNumberUnderflowException: Decimal number underflow"}));
 }
 
-TEST_F(QVRTallixUnitTests, TitlesComeFromTheCategorysTableInTheUsersLocalisation) {
-  // "Metre" is a key of the bundled table "Length": en-US says "Meter", en says "Metre".
-  const struct {
-    const char* locale;
-    const char* unitName;
-    const char* title;
-  } cases[] = {
-      {"en_US", "Metre", "Meter"}, {"en_PH", "Metre", "Meter"},
-      {"en_GB", "Metre", "Metre"}, {"de_DE", "Metre", "Meter"},
-      {"fr_FR", "Metre", "Metre"}, {"en_US", "no-such-key", "no-such-key"},
-      {"de_CH", "Inch", "Zoll"},   {"en_US_POSIX", "Metre", "Meter"},
-  };
-  for (const auto& item : cases) {
-    SCOPED_TRACE(std::string(item.locale) + " " + item.unitName);
-    auto fresh = QVREnvironment::makeForTesting(item.locale);
-    QVREnvironment::Installation installation(*fresh);
-    const auto length = makeCategory(categoryEntry("Length", {plainUnit(item.unitName)}));
-    const QVRTallixUnit& only = unit(*length, item.unitName);
-    EXPECT_EQ(only.title(), item.title);
-    EXPECT_EQ(only.symbol(), "");
-    EXPECT_EQ(only.titleWithModifier(), item.title);
-  }
+// Titles and modifiers come from the category's table in the user's localisation.
+TEST_F(QVRTallixUnitTests, TitleWithModifierReadsTitleSpaceAndModifierInParentheses) {
+  auto german = QVREnvironment::makeForTesting("de_DE");
+  QVREnvironment::Installation installation(*german);
+  const auto volume = makeCategory(categoryEntry(
+      "Volume", {plainUnit("litre"), formulaUnit("gallon", "X 4.54609 *", std::nullopt,
+                                                 {.title = "Gallon", .modifier = "oil"})}));
+  EXPECT_EQ(unit(*volume, "gallon").titleWithModifier(), "Gallone (Öl)");
+  QVRTallixUnit& litre = unit(*volume, "litre");
+  litre.setModifier("oil");
+  litre.setTitle(std::nullopt);
+  EXPECT_EQ(litre.title(), "litre");
+  EXPECT_EQ(litre.titleWithModifier(), "(null) (Öl)");
 }
 
-TEST_F(QVRTallixUnitTests, AStoredVisibilityWinsOverTheCatalogue) {
+TEST_F(QVRTallixUnitTests, AStoredVisibilityWinsOverTheCatalogueAndOnlyChangesAreAnnounced) {
   defaults().setBool("unit.Cat.shown.hidden", false);
   defaults().setBool("unit.Cat.hidden.hidden", true);
-  // Values of other kinds read as the platform reads them.
   defaults().setObject("unit.Cat.text-yes.hidden", "YES");
   defaults().setObject("unit.Cat.garbage.hidden", "garbage");
-  const auto category = makeCategory(categoryEntry(
-      "Cat", {plainUnit("shown", {.hidden = true}),
-              formulaUnit("hidden", "X 2 *", std::nullopt, {.hidden = false}),
-              formulaUnit("catalogue-hidden", "X 3 *", std::nullopt, {.hidden = true}),
-              formulaUnit("text-yes", "X 5 *"),
-              formulaUnit("garbage", "X 6 *", std::nullopt, {.hidden = true})}));
-  const struct {
-    const char* name;
-    bool defaultHidden;
-    bool hidden;
-  } cases[] = {{"shown", true, false},
-               {"hidden", false, true},
-               {"catalogue-hidden", true, true},
-               {"text-yes", false, true},
-               {"garbage", true, false}};
-  for (const auto& item : cases) {
-    SCOPED_TRACE(item.name);
-    EXPECT_EQ(unit(*category, item.name).defaultHidden(), item.defaultHidden);
-    EXPECT_EQ(unit(*category, item.name).isHidden(), item.hidden);
+  const auto category = makeCategory(
+      categoryEntry("Cat", {plainUnit("shown", {.hidden = true}),
+                            formulaUnit("hidden", "X 2 *", std::nullopt, {.hidden = false}),
+                            formulaUnit("text-yes", "X 5 *"),
+                            formulaUnit("garbage", "X 6 *", std::nullopt, {.hidden = true})}));
+  for (const auto& [name, hidden] : {std::pair{"shown", false}, std::pair{"hidden", true},
+                                     std::pair{"text-yes", true}, std::pair{"garbage", false}}) {
+    EXPECT_EQ(unit(*category, name).isHidden(), hidden) << name;
   }
-}
 
-TEST_F(QVRTallixUnitTests, SetHiddenStoresAndAnnouncesOnlyAChange) {
-  const auto category = makeCategory(lengthCategory());
-  QVRTallixUnit& metre = unit(*category, "metre");
+  const auto length = makeCategory(lengthCategory());
+  QVRTallixUnit& metre = unit(*length, "metre");
   Names events;
   auto record = [&](const char* what) {
-    return [&events, what, &category](const QVRNotification& notification) {
-      events.push_back(std::string(what) + (notification.object == category.get() ? "" : "?") +
-                       ":" + std::to_string(category->visibleUnits().size()));
+    return [&events, what, &length](const QVRNotification& notification) {
+      events.push_back(std::string(what) + (notification.object == length.get() ? "" : "?") + ":" +
+                       std::to_string(length->visibleUnits().size()));
     };
   };
   auto& center = environment().notificationCenter();
@@ -144,18 +101,13 @@ TEST_F(QVRTallixUnitTests, SetHiddenStoresAndAnnouncesOnlyAChange) {
                          nullptr, record("will"));
   auto did = center.addObserver(std::string(QVRTallixUnitCategoryVisibleUnitsDidChangeNotification),
                                 nullptr, record("did"));
-  ASSERT_EQ(category->visibleUnits().size(), 3u);
-
+  ASSERT_EQ(length->visibleUnits().size(), 3u);
   metre.setHidden(false);  // the current value
   EXPECT_FALSE(defaults().objectForKey(metre.hiddenDefaultsKey()));
   EXPECT_TRUE(events.empty());
-
   metre.setHidden(true);
   EXPECT_EQ(defaults().objectForKey("unit.TestLength.metre.hidden"), QVRPropertyList(true));
-  // Observers see the old list before and the new one after.
   EXPECT_EQ(events, (Names{"will:3", "did:2"}));
-  EXPECT_EQ(namesOf(category->visibleUnits()), (Names{"centimetre", "kilometre"}));
-
   // From now on the stored choice overrides the catalogue, also when it equals it.
   metre.setHidden(false);
   EXPECT_EQ(defaults().objectForKey(metre.hiddenDefaultsKey()), QVRPropertyList(false));
@@ -172,52 +124,10 @@ TEST_F(QVRTallixUnitTests, UnitsRunFromTheSmallestAndTiesGoByTitleWithModifier) 
        // A unit that cannot convert one counts as not-a-number, the smallest of all.
        formulaUnit("broken", "+"), plainUnit("base", {.title = "Base"})}));
   EXPECT_EQ(namesOf(category->units()), (Names{"broken", "negative", "base", "d", "a", "c", "b"}));
-  EXPECT_EQ(unit(*category, "a").compare(unit(*category, "b")),
-            QVRComparisonResult::orderedAscending);
-  EXPECT_EQ(unit(*category, "b").compare(unit(*category, "b")), QVRComparisonResult::orderedSame);
   // The broken unit's size was computed once, and its failure logged once.
   EXPECT_EQ(
       log().countContaining("converting broken from=(null) to=+(QVRTallixNumber(1)) to (null)"),
       1u);
-}
-
-TEST_F(QVRTallixUnitTests, TitleWithModifierReadsTitleSpaceAndModifierInParentheses) {
-  auto german = QVREnvironment::makeForTesting("de_DE");
-  QVREnvironment::Installation installation(*german);
-  // The bundled table "Volume" localises "Gallon" and the modifier "oil".
-  const auto volume = makeCategory(categoryEntry(
-      "Volume", {plainUnit("litre"), formulaUnit("gallon", "X 4.54609 *", std::nullopt,
-                                                 {.title = "Gallon", .modifier = "oil"})}));
-  QVRTallixUnit& gallon = unit(*volume, "gallon");
-  EXPECT_EQ(gallon.modifierTitle(), "Öl");
-  EXPECT_EQ(gallon.titleWithModifier(), "Gallone (Öl)");
-  EXPECT_EQ(gallon.modifierImage(), QVRImageName("Unit:Modifier:oil"));
-  QVRTallixUnit& litre = unit(*volume, "litre");
-  EXPECT_FALSE(litre.modifierImage());
-  // Setting a modifier localises it; without a title field the title falls back to the name.
-  litre.setModifier("oil");
-  litre.setTitle(std::nullopt);
-  EXPECT_EQ(litre.title(), "litre");
-  EXPECT_EQ(litre.titleWithModifier(), "(null) (Öl)");
-  litre.setModifier(std::nullopt);
-  EXPECT_FALSE(litre.modifierTitle());
-  EXPECT_FALSE(litre.titleWithModifier());
-}
-
-// The records of an archive whose class is `className`, by their keys.
-std::vector<Names> recordKeys(const QVRPropertyList& archive, std::string_view className) {
-  std::vector<Names> records;
-  const auto& objects = *archive.find("$objects")->array();
-  for (const auto& object : objects) {
-    const QVRPropertyList* reference = object.find("$class");
-    if (!reference || !reference->uid()) continue;
-    if (*objects.at(reference->uid()->value).find("$classname")->string() != className) continue;
-    Names keys;
-    for (const auto& [key, value] : *object.dictionary()) keys.push_back(key);
-    records.push_back(keys);
-  }
-  std::sort(records.begin(), records.end());
-  return records;
 }
 
 TEST_F(QVRTallixUnitTests, ArchivesRoundTripWithTheUnitsAndTheirCategory) {
@@ -229,19 +139,6 @@ TEST_F(QVRTallixUnitTests, ArchivesRoundTripWithTheUnitsAndTheirCategory) {
        formulaUnit("celsius", "X 273.15 +", "X 273.15 -")},
       {.defaultFrom = "base", .defaultTo = "double", .precision = 3}));
   const QVRTallixUnit& original = unit(*category, "double");
-  QVRKeyedArchiver archiver;
-  archiver.encodeObject(QVRKeyedArchiver::rootKey, original);
-  const QVRPropertyList archive = archiver.archivedPropertyList();
-  // No "fromFormula" without a "from" formula; the modifier is not archived.
-  EXPECT_EQ(recordKeys(archive, "QVRTallixFormulaUnit"),
-            (std::vector<Names>{
-                {"$class", "category", "defaultHidden", "fromFormula", "name", "symbol", "title",
-                 "toFormula"},
-                {"$class", "category", "defaultHidden", "name", "symbol", "title", "toFormula"}}));
-  EXPECT_EQ(recordKeys(archive, "QVRTallixUnitCategory"),
-            (std::vector<Names>{{"$class", "defaultFromUnitName", "defaultToUnitName", "name",
-                                 "precision", "title", "units"}}));
-
   defaults().setBool("unit.Arch.double.hidden", false);
   auto bytes = QVRKeyedArchiver::archivedDataWithRootObject(original);
   ASSERT_TRUE(bytes.value);
@@ -251,18 +148,13 @@ TEST_F(QVRTallixUnitTests, ArchivesRoundTripWithTheUnitsAndTheirCategory) {
   const QVRTallixUnit& copy = *decoded.value;
   ASSERT_NE(dynamic_cast<const QVRTallixFormulaUnit*>(&copy), nullptr);
   EXPECT_EQ(copy.description(), "double from=(null) to=X 2 *");
-  EXPECT_EQ(copy.title(), "Double");
-  EXPECT_EQ(copy.symbol(), "d");
   EXPECT_TRUE(copy.defaultHidden());
   EXPECT_FALSE(copy.isHidden());  // read again from the defaults
-  EXPECT_FALSE(copy.modifier());
+  EXPECT_FALSE(copy.modifier());  // not archived
   // The unit owns its decoded category, which lists the unit itself among its units.
   QVRTallixUnitCategory* copyCategory = copy.category();
   ASSERT_NE(copyCategory, nullptr);
-  EXPECT_NE(copyCategory, category.get());
   EXPECT_EQ(copyCategory->description(), category->description());
-  EXPECT_EQ(copyCategory->precision(), 3u);
-  EXPECT_EQ(copyCategory->defaultToUnitName(), "double");
   EXPECT_EQ(copyCategory->unitNamed("double"), &copy);
   for (const QVRTallixUnit* other : copyCategory->units()) {
     EXPECT_EQ(other->category(), copyCategory);
@@ -271,18 +163,6 @@ TEST_F(QVRTallixUnitTests, ArchivesRoundTripWithTheUnitsAndTheirCategory) {
   EXPECT_EQ(QVRTallixUnit::convertNumber(&value, copyCategory->unitNamed("celsius"), &copy)
                 ->decimalNumber(),
             decimal("147.075"));
-
-  // A category alone decodes with its units, which point back to it.
-  auto categoryBytes = QVRKeyedArchiver::archivedDataWithRootObject(*category);
-  ASSERT_TRUE(categoryBytes.value);
-  auto decodedCategory = QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixUnitCategory>(
-      *categoryBytes.value, QVRTallixUnitClassRegistry::archiveClassNames());
-  ASSERT_TRUE(decodedCategory.value);
-  EXPECT_EQ(decodedCategory.value->description(), category->description());
-  for (const QVRTallixUnit* other : decodedCategory.value->units()) {
-    EXPECT_EQ(other->category(), decodedCategory.value.get());
-  }
-  EXPECT_EQ(decodedCategory.value->defaultToUnit()->name(), "double");
 }
 
 TEST_F(QVRTallixUnitTests, AmountsPrintInTheStandardStyleFollowedByTheSymbol) {
@@ -293,15 +173,11 @@ TEST_F(QVRTallixUnitTests, AmountsPrintInTheStandardStyleFollowedByTheSymbol) {
     const char* symbol;
     const char* expected;
   } cases[] = {
-      {"en_US", "2", 15, "", "2 "},
       {"de_DE", "2.5", 15, "", "2,5 "},
       {"en_US", "0.333333333333333333333", 3, "m", "0.333 m"},
-      {"en_US", "0.333333333333333333333", 15, "m", "0.333333333333333 m"},
       {"de_DE", "1234567.891", 15, "km", "1.234.567,891 km"},
-      {"en_US", "1e15", 15, "B", "1e15 B"},
       {"en_US", "0.000000001", 15, "m", "1e-9 m"},
       {"de_DE", "NaN", 15, "m", "Fehler m"},
-      {"en_US", "none", 15, "m", "0 m"},
   };
   for (const auto& item : cases) {
     SCOPED_TRACE(std::string(item.locale) + " " + item.value);
@@ -315,9 +191,6 @@ TEST_F(QVRTallixUnitTests, AmountsPrintInTheStandardStyleFollowedByTheSymbol) {
                                   : text == "NaN" ? QVRTallixNumber::nan()
                                                   : number(text);
     EXPECT_EQ(plain.formatedStringForNumber(value, item.digits), item.expected);
-    if (item.digits == 15) {
-      EXPECT_EQ(plain.formatedStringForNumber(value), item.expected);
-    }
   }
 }
 

@@ -4,6 +4,9 @@
 #include <algorithm>
 
 #include "tallix/ConvertCommand.h"
+#include "tallix/EvalCommand.h"
+#include "tallix/LineModeCommand.h"
+#include "tallix/SyncCommand.h"
 #include "tallix/UnitsCommand.h"
 
 namespace tallix {
@@ -25,7 +28,8 @@ std::string parseErrorText(const CLI::ParseError& error) {
   const std::string extras = "The following argument was not expected: ";
   const std::string extrasPlural = "The following arguments were not expected: ";
   if (text.rfind(extras, 0) == 0) return "unexpected argument '" + text.substr(extras.size()) + "'";
-  if (text.rfind(extrasPlural, 0) == 0) return "unexpected arguments " + text.substr(extrasPlural.size());
+  if (text.rfind(extrasPlural, 0) == 0)
+    return "unexpected arguments " + text.substr(extrasPlural.size());
   return text;
 }
 
@@ -48,8 +52,9 @@ std::string TallixCommandLine::overview() const {
     text += "  " + name + std::string(command->summary()) + "\n";
   }
   text += "\nWithout a command, tallix runs the line-mode calculator ('tallix lines').\n";
-  text += "Run 'tallix COMMAND --help' for a command's own options; 'tallix --version' for the "
-          "version.\n";
+  text +=
+      "Run 'tallix COMMAND --help' for a command's own options; 'tallix --version' for the "
+      "version.\n";
   return text;
 }
 
@@ -104,8 +109,8 @@ int TallixCommandLine::runCommand(TallixCommand& command, std::vector<std::strin
       io.write(command.usage());
       return TallixExitCode::success;
     }
-    io.writeError(prefix + parseErrorText(error) + " (see 'tallix " +
-                  std::string(command.name()) + " --help')\n");
+    io.writeError(prefix + parseErrorText(error) + " (see 'tallix " + std::string(command.name()) +
+                  " --help')\n");
     return TallixExitCode::usage;
   }
   if (help) {
@@ -117,8 +122,11 @@ int TallixCommandLine::runCommand(TallixCommand& command, std::vector<std::strin
 
 std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands() {
   std::vector<std::unique_ptr<TallixCommand>> commands;
+  commands.push_back(std::make_unique<EvalCommand>());
+  commands.push_back(std::make_unique<LineModeCommand>());
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
+  commands.push_back(std::make_unique<SyncCommand>());
   return commands;
 }
 

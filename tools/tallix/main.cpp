@@ -1,7 +1,9 @@
 #include <string>
 #include <vector>
 
+#include "cloud/QVRCKStoreChoice.h"
 #include "common/QVREnvironment.h"
+#include "common/QVRPollRunLoop.h"
 #include "common/QVRRunLoop.h"
 #include "tallix/TallixCommandLine.h"
 #include "tallix/TallixIO.h"
@@ -9,6 +11,8 @@
 int main(int argc, char** argv) {
   auto environment = QVREnvironment::makeLive();
   QVREnvironment::Installation installation(*environment);
+  // The cloud store of the user's configuration stands behind the documents.
+  QVRCKStoreChoice::current().install(dynamic_cast<QVRPollRunLoop*>(&environment->runLoop()));
   tallix::TallixStandardIO io;
   tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
   const int status = commandLine.run(std::vector<std::string>(argv + 1, argv + argc), io);

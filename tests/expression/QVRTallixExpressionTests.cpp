@@ -1,0 +1,285 @@
+// Sessions (keys in; components, line and announcements out), evaluation of lists that typing
+// cannot make, the operation classes and the key types.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+
+#include "common/QVRPasteboard.h"
+#include "expression/QVRTallixExpression.h"
+#include "support/KeyTyping.h"
+#include "support/NotificationRecorder.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TallixTest.h"
+
+namespace {
+
+using ComponentList = QVRTallixExpression::ComponentList;
+
+class QVRTallixExpressionTest : public TallixTest {
+ protected:
+  // Types `keys` ("=" appends Equal, as saving to the tape does; "\r" is the inert Equal key);
+  // answers how often the last key announced a change.
+  std::size_t type(QVRTallixExpression& expression, const std::string& keys) {
+    std::size_t posts = 0;
+    const std::vector<QVRTallixKeyType> typed = KeyTyping::keysOf(keys).value();
+    for (const QVRTallixKeyType key : typed) {
+      NotificationRecorder recorder(environment().notificationCenter(),
+                                    std::string(QVRTallixExpressionDidChange), &expression);
+      if (key == QVRTallixKeyTypeEqual && keys.find('=') != std::string::npos) {
+        expression.addOperation(QVRTallixOperationEqual);
+      } else {
+        expression.handleKey(key);
+      }
+      posts = recorder.count();
+    }
+    return posts;
+  }
+};
+
+// The components' texts: typed numbers as typed, plain numbers after "#".
+std::string shown(const QVRTallixExpression& expression) {
+  std::string text;
+  for (const QVRTallixComponent& component : expression.components()) {
+    if (!text.empty()) text += ' ';
+    if (component.tallixNumber() && !component.editableNumber()) text += '#';
+    text += component.editString().value_or("?");
+  }
+  return text;
+}
+
+// A list from tokens: operations by their display text, "t3." a typed number ("t" blank),
+// anything else a plain number.
+ComponentList list(const std::string& tokens) {
+  ComponentList components;
+  std::istringstream stream(tokens);
+  for (std::string token; stream >> token;) {
+    const auto row = std::find_if(QVRTallixOperationTable.begin(), QVRTallixOperationTable.end(),
+                                  [&](const auto& info) { return info.display == token; });
+    if (row != QVRTallixOperationTable.end()) {
+      components.emplace_back(QVRTallixOperation(row - QVRTallixOperationTable.begin()));
+    } else if (token[0] == 't') {
+      std::replace(token.begin(), token.end(), '.', '|');
+      components.emplace_back(
+          QVRTallixAnyNumber(std::make_unique<QVRTallixEditableNumber>(token.substr(1))));
+    } else {
+      components.emplace_back(
+          QVRTallixAnyNumber(QVRTallixNumber(QVRTallixDecimal::fromString(token))));
+    }
+  }
+  return components;
+}
+
+TEST_F(QVRTallixExpressionTest, KeysGiveTheirComponentsLineAndAnnouncements) {
+  const struct {
+    const char* keys;
+    const char* shown;  // none: not checked
+    const char* line;   // none: not checked
+    int lastKeyPosts;
+  } sessions[] = {
+      {"", "#0", "0 = 0", 0},
+      {"2+*", "2 ×", nullptr, 1},
+      {"2+3)", "2 + 3", "2 + 3 = 5", 0},
+      {"2+neg", "2 + -0", "2 + 0 = 2", 2},
+      {"(2+3)neg", "( 2 + 3 ) ±", "(2 + 3) ± = -5", 2},
+      {"2+3=9", "2 + 9", "2 + 9 = 11", 1},
+      {"12+3C", "0", "0 = 0", 1},
+      {"2+3\r", "2 + 3", nullptr, 0},
+      {"3+=", "3 + =", "3 + = 6", 1},
+      {"2*(3+4)@-10%=", "2 × ( 3 + 4 ) ² − 10 % =", "2 × (3 + 4)² − 10 % = 88.2", 1},
+      {"2*(. del", "2 × ( 0", "2 × (0 = 2", 1},
+      {"200+%", nullptr, "200 + % = 600", 1},
+      {"rad 30 sin", nullptr, "30 sin = -0.988031624092862", 1},
+  };
+  for (const auto& session : sessions) {
+    SCOPED_TRACE(session.keys);
+    QVRTallixExpression expression;
+    EXPECT_EQ(type(expression, session.keys), std::size_t(session.lastKeyPosts));
+    EXPECT_EQ(shown(expression), session.shown ? session.shown : shown(expression));
+    EXPECT_EQ(expression.stringDescription(),
+              session.line ? session.line : expression.stringDescription());
+    // The cache never answers for an older list.
+    EXPECT_EQ(expression.result().decimalNumber(),
+              expression.resultForExpression(expression.components()).decimalNumber());
+  }
+}
+
+TEST_F(QVRTallixExpressionTest, PastedNumbersReplaceABlankTypedNumberOrStartAfresh) {
+  const std::pair<const char*, const char*> cases[] = {{"2+", "2 + #7"},
+                                                       {"2+3", "#7"},
+                                                       {"2+. del neg", "2 + #7"},
+                                                       {"2*(", "2 × ( #7"},
+                                                       {"(2)", "#7"}};
+  environment().pasteboard().declareTypes({std::string(QVRPasteboardTypeString)});
+  environment().pasteboard().setString("7", QVRPasteboardTypeString);
+  for (const auto& [keys, after] : cases) {
+    QVRTallixExpression expression;
+    type(expression, keys);
+    expression.addOrReplaceWithNumber(*QVRTallixNumber::tallixNumberFromPasteboard());
+    EXPECT_EQ(shown(expression), after) << keys;
+  }
+}
+
+TEST_F(QVRTallixExpressionTest, ClearKeepsTheFirstTypedNumberAndCopiesAreNewExpressions) {
+  QVRTallixExpression expression;
+  EXPECT_TRUE(expression.isDirty() && expression.canDelete() && expression.deleteWillClear());
+  type(expression, "12+3");
+  EXPECT_TRUE(expression.canDelete() && !expression.deleteWillClear());
+  const QVRTallixEditableNumber* first = expression.components().front().editableNumber();
+  type(expression, "C7");
+  EXPECT_EQ(expression.currentEditableNumber(), first);
+  EXPECT_TRUE(!expression.canDelete() && expression.deleteWillClear());
+
+  QVRTallixExpression source;
+  type(source, "2*3=");
+  source.setRadMode(true);
+  const std::string uuid = expression.uuid();
+  expression.setExpression(source);
+  EXPECT_EQ(shown(expression), "2 × 3");
+  EXPECT_TRUE(expression.uuid() == uuid && !expression.radMode());
+  EXPECT_NE(expression.currentEditableNumber(), source.components()[2].editableNumber());
+  const auto copy = source.copy();
+  EXPECT_FALSE(copy->isEqual(source));
+  EXPECT_TRUE(copy->radMode() && copy->isDirty());
+  EXPECT_EQ(copy->description(), copy->uuid() + ": 2 × 3 = 6");
+  EXPECT_EQ(QVRTallixExpression::stringFromExpression(copy->components()), "2 × 3 = ");
+  // Keys without an action, and keys beyond the table, change and announce nothing.
+  NotificationRecorder recorder(environment().notificationCenter(),
+                                std::string(QVRTallixExpressionDidChange));
+  for (const std::uint64_t key : {12u, 18u, 23u, 24u, 61u, 62u, 70u, 1000u}) {
+    expression.handleKey(static_cast<QVRTallixKeyType>(key));
+  }
+  EXPECT_EQ(shown(expression), "2 × 3");
+  EXPECT_EQ(recorder.count(), 0u);
+}
+
+TEST_F(QVRTallixExpressionTest, ListsEvaluateLenientlyAndFailuresLogOnce) {
+  const std::string emptyArray =
+      ": NSRangeException: *** -[__NSArrayM removeLastObject]: empty array";
+  const struct {
+    const char* tokens;
+    const char* shown;  // formattedString of the value
+    std::string log;    // the one log line, or none
+  } cases[] = {
+      {"", "0", ""},
+      {"3 + 4 ×", "7", ""},
+      {"(", "0", ""},
+      {"2 × ( t", "2", ""},
+      {"2 × ( t3. ×", "6", ""},
+      {"3 = +", "6", ""},
+      {") ( 2 + 3 ) × 2", "8", ""},
+      {"1 ÷ 0", "Error", ""},
+      {"÷ 5", "Error", "while evaulating (÷, 5)" + emptyArray},
+      {"2 + ( ÷ 5 )", "Error", "while evaulating (÷, 5, =)" + emptyArray},
+      {"2 t3. 4", "Error", "Couldn't handle add/subtract 100000 (2, 3., 4)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tokens);
+    log().clear();
+    EXPECT_EQ(QVRTallixExpression().resultForExpression(list(c.tokens)).formattedString(), c.shown);
+    EXPECT_EQ(log().lines(), c.log.empty() ? std::vector<std::string>{} : std::vector{c.log});
+  }
+}
+
+TEST_F(QVRTallixExpressionTest,
+       GroupsBeyondTheNestingLimitGiveNotANumberWithoutExhaustingTheStack) {
+  std::string deepest;
+  for (std::size_t level = 1; level < QVRTallixExpression::maximumNestingDepth; ++level) {
+    deepest += "( ";
+  }
+  const QVRTallixExpression expression;
+  EXPECT_EQ(expression.resultForExpression(list(deepest + "7")).formattedString(), "7");
+  EXPECT_TRUE(log().lines().empty());
+  EXPECT_EQ(expression.resultForExpression(list(deepest + deepest + "7")).formattedString(),
+            "Error");
+  ASSERT_EQ(log().lines().size(), 1u);
+  EXPECT_TRUE(log().lines().front().starts_with("while evaulating (("));
+  EXPECT_LT(log().lines().front().size(), 2000u);
+}
+
+TEST_F(QVRTallixExpressionTest, TheWorkedExamplePassByPassLeavesItsInputAlone) {
+  const QVRTallixExpression expression;
+  const ComponentList input = list("2 × ( 3 + 4 ) ² − 10 % = + t");
+  const std::string before = QVRTallixExpression::listDescription(input);
+  const auto pass2 = expression.evaluateParenthesis(input);
+  EXPECT_EQ(QVRTallixExpression::listDescription(pass2), "(2, ×, 7, ², −, 10, %, +, 0, =)");
+  const auto pass3 = expression.evaluateFunctions(pass2);
+  EXPECT_EQ(QVRTallixExpression::listDescription(pass3), "(2, ×, 49, −, 9.8, +, 0, =)");
+  const auto pass5 = expression.evaluateMultiplyDivide(expression.evaluateExponents(pass3));
+  EXPECT_EQ(QVRTallixExpression::listDescription(pass5), "(98, −, 9.8, +, 0, =)");
+  EXPECT_EQ(expression.evaluateAddSubtract(pass5)->formattedString(), "88.2");
+  EXPECT_EQ(expression.resultForExpression(input).formattedString(), "88.2");
+  EXPECT_EQ(QVRTallixExpression::listDescription(expression.evaluateForDisplay(list("2 + 3 ×"))),
+            "(3, ×)");
+  EXPECT_EQ(expression.evaluateForDisplay(list("2 + 3")).size(), 3u);
+  EXPECT_EQ(QVRTallixExpression::listDescription(input), before);
+  EXPECT_TRUE(input.back().editableNumber()->isBlank());
+}
+
+TEST_F(QVRTallixExpressionTest, OperationsAreInTheirClassesAndNumbersCompareOneWay) {
+  // Value by value: F function, T trigonometric function, E exponents, M multiply/divide,
+  // A add/subtract, P parenthesis, . none; then two values outside the table.
+  const std::string classes = "FFPPMMAA.FFFFEEFFFFFEEFEFFFTTTTTTFFFFFFE..";
+  for (std::size_t value = 0; value < classes.size(); ++value) {
+    SCOPED_TRACE(value);
+    const char c = classes[value];
+    const QVRTallixComponent component(static_cast<QVRTallixOperation>(value));
+    EXPECT_EQ(component.isFunctionOperation(), c == 'F' || c == 'T');
+    EXPECT_EQ(component.isTrignometricOperation(), c == 'T');
+    EXPECT_EQ(component.isExponentsOperation(), c == 'E');
+    EXPECT_EQ(component.isMultiplyDivideOperation(), c == 'M');
+    EXPECT_EQ(component.isAddSubtractOperation(), c == 'A');
+    EXPECT_EQ(component.isParenthesisOperation(), c == 'P');
+    EXPECT_EQ(component.isDoubleArgumentOperation(), c == 'E' || c == 'M' || c == 'A');
+    EXPECT_EQ(component.order(), std::uint64_t("0012344"[std::string(".PAMEFT").find(c)] - '0'));
+    EXPECT_EQ(component.name().has_value(), value < 40);
+  }
+  EXPECT_EQ(QVRTallixComponent(QVRTallixOperation(40)).description(), "(null)");
+  // A component made from no number counts as an operation, of kind none.
+  const QVRTallixComponent none = QVRTallixComponent::componentWithTallixNumber(std::nullopt);
+  EXPECT_EQ(std::string(*none.name()) + *none.editString() + *none.accessibilityLabel(),
+            "nonenone");
+  EXPECT_TRUE(none.isEqual(QVRTallixComponent(QVRTallixOperationNone)));
+  const ComponentList c = list("t-12. t5 t5. 5 0");
+  EXPECT_EQ(std::string(*c[0].name()) + *c[0].editString() + *c[0].accessibilityLabel(),
+            "number-12.-12");
+  // A plain number finds a typed one of its value equal, never the other way round.
+  EXPECT_TRUE(c[3].isEqual(c[1]) && !c[1].isEqual(c[3]) && !c[1].isEqual(c[2]));
+  EXPECT_FALSE(c[3].isEqual(none));
+  EXPECT_TRUE(c[4].isEqual(QVRTallixComponent::componentWithTallixNumber(QVRTallixNumber())));
+}
+
+TEST_F(QVRTallixExpressionTest, TypedCharactersGiveTheirKeys) {
+  const struct {
+    const char* locale;
+    const char* text;
+    std::uint64_t key;
+  } cases[] = {
+      {"en_US", "71", 7}, {"en_US", "", 61},     {"en_US", "\x7f", 10}, {"en_US", "\uf739", 12},
+      {"en_US", ",", 13}, {"en_US", "±", 15},    {"en_US", "√", 35},    {"en_US", "×", 61},
+      {"en_US", "٫", 61}, {"en_US", "\xff", 61}, {"en_US", "𝟙", 61},    {"en_US", "\xe2\x88", 61},
+      {"ar_EG", "٫", 13}, {"ar_EG", "٫5", 61},   {"de_DE", ",", 13},    {"de_DE", ".", 13},
+  };
+  for (const auto& c : cases) {
+    ScopedEnvironment scoped(c.locale);
+    EXPECT_EQ(QVRTallixExpression::keyTypeFromString(c.text), c.key) << c.locale << " " << c.text;
+  }
+}
+
+TEST_F(QVRTallixExpressionTest, KeysSayTheirLabelsInTheUsersLanguage) {
+  std::string labels;
+  for (const char* locale : {"en_US", "de_DE"}) {
+    ScopedEnvironment scoped(locale);
+    for (const std::uint64_t key : {61, 3, 10, 52, 45, 15, 37, 59, 1061}) {
+      labels += QVRTallixExpression::accessibilityLabelFromKeyType(QVRTallixKeyType(key)) + "|";
+    }
+  }
+  EXPECT_EQ(labels,
+            "none|3|delete|Pi|Euler’s Number|plus, minus|root|degrees|none|"
+            "none|3|löschen|Pi|Eulersche Zahl|plus, minus|Wurzel|Grad|none|");
+  EXPECT_EQ(QVRTallixExpression::operationFromKeyType(QVRTallixKeyType(500)), 100000u);
+}
+
+}  // namespace

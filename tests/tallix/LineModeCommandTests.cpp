@@ -1,0 +1,258 @@
+// The line-mode calculator: sessions through buffers, the current expression across restarts
+// (saved at exit, by the 10-second timer, or lost in a crash), reading on the run loop, and the
+// program leaving on a termination signal with the expression saved.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/QVRMemoryLogSink.h"
+#include "common/QVRMemoryPasteboard.h"
+#include "common/QVRMemoryUserDefaults.h"
+#include "common/QVRPollRunLoop.h"
+#include "common/QVRVirtualRunLoop.h"
+#include "expression/QVRTallixExpression.h"
+#include "support/TallixTest.h"
+#include "tallix/TallixCommandLine.h"
+#include "tallix/TallixRunLoopLineReader.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Outcome {
+  int status;
+  std::string output;
+  std::string error;
+};
+
+Outcome tallixRun(std::vector<std::string> arguments, std::vector<std::string> input) {
+  tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
+  tallix::TallixBufferIO io(std::move(input));
+  const int status = commandLine.run(arguments, io);
+  return {status, io.output(), io.error()};
+}
+
+// A test environment whose application-support directory is another's: the same data folder
+// after a restart of the program.
+std::unique_ptr<QVREnvironment> restartedEnvironment(const std::filesystem::path& support) {
+  QVREnvironment::Parts parts;
+  parts.userDefaults = std::make_unique<QVRMemoryUserDefaults>();
+  parts.runLoop = std::make_unique<QVRVirtualRunLoop>();
+  parts.pasteboard = std::make_unique<QVRMemoryPasteboard>();
+  parts.logSinks.push_back(std::make_unique<QVRMemoryLogSink>());
+  parts.applicationSupportDirectory = support;
+  parts.documentsDirectory = support / "Documents";
+  parts.temporaryDirectory = support / "tmp";
+  parts.resourcesDirectory = std::filesystem::path(TALLIX_TEST_SOURCE_DIR) / ".." / "resources";
+  return std::make_unique<QVREnvironment>(std::move(parts));
+}
+
+class LineModeCommandTests : public TallixTest {};
+
+TEST_F(LineModeCommandTests, EnterShowsTheResultWhichTheNextLineGoesOnFrom) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> input;
+    int status;
+    const char* output;  // the start of the output
+    const char* error;
+  } cases[] = {
+      {{},
+       {"2+3", "*4", "C", "5!", "", "7", "quit", "1+1"},
+       0,
+       "2 + 3 = 5\n5 × 4 = 20\n0 = 0\n5! = 120\n120 = 120\n7 = 7\n",
+       ""},
+      // A digit starts afresh, an operator or a function goes on, percent of the result.
+      {{"lines"},
+       {"200", "+10%", "sqrt", "3", "  exit  ", "4"},
+       0,
+       "200 = 200\n200 + 10 % = 220\n220 √ = 14.8323969742\n3 = 3\n",
+       ""},
+      // An error stays on the display until a number replaces it.
+      {{}, {"1/0", "+1", "5"}, 0, "1 ÷ 0 = Error\nError + 1 = Error\n5 = 5\n", ""},
+      // Output lines type back in.
+      {{}, {"2 × 3 − 1 ÷ 4", "×4"}, 0, "2 × 3 − 1 ÷ 4 = 5.75\n5.75 × 4 = 23\n", ""},
+      {{"--radians"}, {"90 sin", "deg 90 sin"}, 0, "90 sin = 0.893996663600558\n90 sin = 1\n", ""},
+      {{},
+       {"zz", "3"},
+       0,
+       "3 = 3\n",
+       "tallix: unknown key name 'zz' in 'zz' (type 'help' for the key names)\n"},
+      {{}, {"help", "q"}, 0, "usage: tallix [--radians]\n", ""},
+      {{"--nope"}, {"1"}, 2, "", "tallix: unknown option '--nope' (see 'tallix --help')\n"},
+      {{"lines", "1+1"}, {"1"}, 2, "", "tallix: unexpected argument '1+1' (see 'tallix --help')\n"},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.input.front());
+    QVRTallixExpression::setCurrentExpression(std::make_shared<QVRTallixExpression>());
+    const Outcome outcome = tallixRun(testCase.arguments, testCase.input);
+    EXPECT_EQ(outcome.status, testCase.status);
+    EXPECT_EQ(outcome.output.substr(0, std::string(testCase.output).size()), testCase.output);
+    EXPECT_EQ(outcome.error, testCase.error);
+  }
+}
+
+TEST_F(LineModeCommandTests, TheExpressionOnTheDisplayComesBackAfterARestart) {
+  enum class Ending { terminate, tenSeconds, nineSeconds };
+  const struct {
+    std::vector<std::string> arguments;
+    const char* input;
+    Ending ending;
+    const char* output;
+  } runs[] = {
+      {{}, "6*7", Ending::terminate, "6 × 7 = 42\n"},
+      {{}, "+1", Ending::tenSeconds, "42 + 1 = 43\n"},
+      // Killed before the save timer fired: the change is lost.
+      {{}, "*100", Ending::nineSeconds, "43 × 100 = 4,300\n"},
+      {{"--radians"}, "-1", Ending::terminate, "43 − 1 = 42\n"},
+      // The angle mode was saved with the expression.
+      {{}, "1±acos", Ending::terminate, "-1 acos = 3.14159265359\n"},
+  };
+  const std::filesystem::path support = environment().applicationSupportDirectory();
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.input);
+    const auto restarted = restartedEnvironment(support);
+    const QVREnvironment::Installation installation(*restarted);
+    const Outcome outcome = tallixRun(run.arguments, {run.input});
+    EXPECT_EQ(outcome.output, run.output);
+    EXPECT_EQ(outcome.error, "");
+    auto& loop = static_cast<QVRVirtualRunLoop&>(restarted->runLoop());
+    if (run.ending == Ending::terminate) loop.terminate();
+    if (run.ending != Ending::terminate)
+      loop.advanceBy(run.ending == Ending::tenSeconds ? 10s : 9s);
+  }
+}
+
+TEST_F(LineModeCommandTests, ReadingOnTheRunLoopLetsTimersFireAndEndsWhenInterrupted) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  // Every reading of the clock is 20 seconds on: timers fall due without waiting.
+  auto clock = QVRPollRunLoop::MonotonicClock::time_point();
+  QVRPollRunLoop loop({.monotonic = [&clock] { return clock += 20s; }});
+  tallix::TallixRunLoopLineReader reader(loop, fds[0], "left over\nhal", 5);
+  int fired = 0;
+  bool interrupting = false;
+  const QVRTimer timer = loop.scheduledTimer(10s, false, [&] {
+    if (++fired == 1) {
+      ASSERT_EQ(write(fds[1], "f\nnext\n", 7), 7);
+    }
+    if (interrupting) reader.interrupt();
+  });
+  EXPECT_EQ(reader.readLine(), "over");
+  EXPECT_EQ(fired, 0);
+  // Nothing more to read until the timer writes.
+  EXPECT_EQ(reader.readLine(), "half");
+  EXPECT_GE(fired, 1);
+  EXPECT_EQ(reader.readLine(), "next");
+  // The pipe stays open: only the interruption ends the wait, for good.
+  interrupting = true;
+  EXPECT_EQ(reader.readLine(), std::nullopt);
+  EXPECT_EQ(reader.readLine(), std::nullopt);
+  close(fds[1]);
+  close(fds[0]);
+}
+
+// The program itself: a termination signal in the middle of a typed line leaves with the
+// status of the signal, and the expression on the display is there at the next start.
+class LineModeProgramTests : public TallixTest, public ::testing::WithParamInterface<int> {
+ protected:
+  // Starts tallix on pipes with the test's data folder and en_US.
+  pid_t start(int& input, int& output) {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&actions, fd);
+    std::vector<std::string> variables = {
+        "LC_ALL=en_US.UTF-8",
+        "TALLIX_APPLICATION_SUPPORT=" + environment().applicationSupportDirectory().string(),
+        "HOME=" + environment().applicationSupportDirectory().string()};
+    for (char** variable = environ; *variable; ++variable) {
+      const std::string_view text = *variable;
+      if (!text.starts_with("LANG") && !text.starts_with("LC_") && !text.starts_with("HOME=") &&
+          !text.starts_with("TALLIX_")) {
+        variables.emplace_back(text);
+      }
+    }
+    std::vector<char*> envp;
+    for (auto& variable : variables) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    char program[] = TALLIX_BINARY;
+    char* argv[] = {program, nullptr};
+    // The signals act as they do by default, whatever the test runner ignores or blocks.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program, &actions, &attributes, argv, envp.data()) != 0) pid = -1;
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    close(in[0]);
+    close(out[1]);
+    input = in[1];
+    output = out[0];
+    return pid;
+  }
+
+  // Reads until `expected` has come, or the output ends.
+  static std::string readUntil(int fd, const std::string& expected) {
+    std::string text;
+    char buffer[256];
+    while (text.find(expected) == std::string::npos) {
+      const ssize_t got = read(fd, buffer, sizeof buffer);
+      if (got <= 0) break;
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+  }
+};
+
+TEST_P(LineModeProgramTests, ASignalLeavesWithTheExpressionSaved) {
+  const int signal = GetParam();
+  int input = -1, output = -1;
+  pid_t pid = start(input, output);
+  ASSERT_GT(pid, 0);
+  const std::string typed = "6*7\n2+";
+  ASSERT_EQ(write(input, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+  EXPECT_EQ(readUntil(output, "\n"), "6 × 7 = 42\n");
+  kill(pid, signal);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+  close(input);
+  close(output);
+
+  pid = start(input, output);
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(write(input, "+1\n", 3), 3);
+  close(input);
+  EXPECT_EQ(readUntil(output, "\n"), "42 + 1 = 43\n");
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  close(output);
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminationSignals, LineModeProgramTests,
+                         ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+
+}  // namespace

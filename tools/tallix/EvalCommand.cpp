@@ -1,0 +1,95 @@
+#include "tallix/EvalCommand.h"
+
+#include <fmt/format.h>
+#include <CLI/CLI.hpp>
+
+#include "expression/QVRTallixExpression.h"
+#include "tallix/TallixKeyTyper.h"
+
+namespace tallix {
+
+std::string EvalCommand::usage() const {
+  return fmt::format(R"USAGE(usage: tallix eval [--radians] [--] EXPR…
+       tallix eval [--radians] < FILE
+
+Types each EXPR (or each line of standard input) key by key into a new expression, as on
+the calculator's keyboard, and prints the expression with its result, one line each:
+
+    $ tallix eval '2+3*4' '(1+2)*3' '5!+2'
+    2 + 3 × 4 = 14
+    (1 + 2) × 3 = 9
+    5! + 2 = 122
+
+{}
+Options:
+  --radians   angles in radians (default: degrees)
+  --help      this text
+
+Exit status: 0 when every expression was read, 2 for a bad option or an unknown key name.
+)USAGE",
+                     TallixKeyTyper::keysHelp());
+}
+
+void EvalCommand::configure(CLI::App& command) {
+  command.allow_extras();
+  _command = &command;
+}
+
+std::optional<std::string> EvalCommand::evaluatedLine(std::string_view text, bool radians,
+                                                      const TallixKeyTyper& typer,
+                                                      std::vector<QVRTallixKeyType>& keys,
+                                                      std::string& unknownWord) {
+  keys.clear();
+  if (auto unknown = typer.keyTypes(text, keys)) {
+    unknownWord = std::move(*unknown);
+    return std::nullopt;
+  }
+  QVRTallixExpression expression;
+  expression.setRadMode(radians);
+  for (const QVRTallixKeyType key : keys) expression.handleKey(key);
+  return expression.stringDescription();
+}
+
+int EvalCommand::run(TallixIO& io) {
+  const std::vector<std::string> arguments =
+      _command ? _command->remaining() : std::vector<std::string>();
+  bool radians = false;
+  bool optionsEnded = false;
+  std::vector<std::string> expressions;
+  for (const std::string& argument : arguments) {
+    if (!optionsEnded && argument == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && argument == "--radians") {
+      radians = true;
+    } else if (!optionsEnded && argument.starts_with("--")) {
+      io.writeError(
+          fmt::format("tallix eval: unknown option '{}' (see 'tallix eval --help')\n", argument));
+      return TallixExitCode::usage;
+    } else {
+      expressions.push_back(argument);
+    }
+  }
+
+  const TallixKeyTyper typer;
+  std::vector<QVRTallixKeyType> keys;
+  std::string unknownWord;
+  int status = TallixExitCode::success;
+  const auto evaluate = [&](std::string_view text) {
+    if (auto line = evaluatedLine(text, radians, typer, keys, unknownWord)) {
+      line->push_back('\n');
+      io.write(*line);
+    } else {
+      io.writeError(
+          fmt::format("tallix eval: {}\n", TallixKeyTyper::unknownWordMessage(unknownWord, text)));
+      status = TallixExitCode::usage;
+    }
+  };
+  if (expressions.empty()) {
+    while (const auto line = io.readLine()) evaluate(*line);
+  } else {
+    for (const std::string& expression : expressions) evaluate(expression);
+  }
+  return status;
+}
+
+}  // namespace tallix

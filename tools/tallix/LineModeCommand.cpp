@@ -1,0 +1,101 @@
+#include "tallix/LineModeCommand.h"
+
+#include <fmt/format.h>
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <vector>
+
+#include "common/QVREnvironment.h"
+#include "expression/QVRTallixExpression.h"
+#include "tallix/TallixKeyTyper.h"
+
+namespace tallix {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+std::string LineModeCommand::usage() const {
+  return fmt::format(R"USAGE(usage: tallix [--radians]
+       tallix lines [--radians]
+
+A calculator on the terminal: type keys (as for 'tallix eval') and press Enter to see the
+expression and its result. The result stays: '*2' goes on from it, a digit starts a new
+calculation, 'C' clears. 'help' shows this text, 'quit' (or the end of input) ends.
+The expression on the display is kept in the application-support directory and comes
+back at the next start; Control-C leaves too, keeping it.
+
+{}
+Options:
+  --radians   angles in radians (default: degrees)
+  --help      this text
+)USAGE",
+                     TallixKeyTyper::keysHelp());
+}
+
+void LineModeCommand::configure(CLI::App& command) {
+  command.allow_extras();
+  _command = &command;
+}
+
+int LineModeCommand::run(TallixIO& io) {
+  const std::vector<std::string> arguments =
+      _command ? _command->remaining() : std::vector<std::string>();
+  bool radians = false;
+  for (const std::string& argument : arguments) {
+    if (argument == "--radians") {
+      radians = true;
+    } else {
+      io.writeError(fmt::format(
+          "tallix: {} '{}' (see 'tallix --help')\n",
+          argument.starts_with("-") ? "unknown option" : "unexpected argument", argument));
+      return TallixExitCode::usage;
+    }
+  }
+
+  QVREnvironment& environment = QVREnvironment::current();
+  const bool terminal =
+      io.beginInteractiveInput(prompt, environment.applicationSupportDirectory() / historyFileName);
+  if (radians) QVRTallixExpression::currentExpression()->setRadMode(true);
+  if (terminal) {
+    // Someone at a terminal sees what the next line goes on from.
+    io.write(fmt::format(
+        "On the display: {}. Type keys and press Enter; 'help' lists the keys, 'quit' leaves.\n",
+        QVRTallixExpression::currentExpression()->result().formattedString()));
+  }
+  const TallixKeyTyper typer;
+  std::vector<QVRTallixKeyType> keys;
+  while (const auto line = io.readLine()) {
+    const std::string_view command = trimmed(*line);
+    if (command == "quit" || command == "exit" || command == "q") break;
+    if (command == "help" || command == "?") {
+      io.write(usage());
+      continue;
+    }
+    keys.clear();
+    if (const auto unknown = typer.keyTypes(*line, keys)) {
+      io.writeError(fmt::format(
+          "tallix: {}\n", TallixKeyTyper::unknownWordMessage(*unknown, *line, "type 'help'")));
+      continue;
+    }
+    const std::shared_ptr<QVRTallixExpression> current = QVRTallixExpression::currentExpression();
+    for (const QVRTallixKeyType key : keys) current->handleKey(key);
+    std::string printed = current->stringDescription();
+    printed += '\n';
+    io.write(printed);
+    // Enter was the Equal key: the result stays on the display as the next expression.
+    auto next = std::make_shared<QVRTallixExpression>(current->result());
+    next->setRadMode(current->radMode());
+    QVRTallixExpression::setCurrentExpression(std::move(next));
+  }
+  const int signal = io.interruptingSignal();
+  return signal ? 128 + signal : TallixExitCode::success;
+}
+
+}  // namespace tallix

@@ -1,0 +1,188 @@
+#include "tallix/TallixKeyTyper.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+#include "expression/QVRTallixExpression.h"
+
+namespace tallix {
+
+namespace {
+
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+char lowered(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The length in bytes of the UTF-8 character that starts with `lead`; a stray continuation or
+// invalid byte counts as one character of its own.
+std::size_t characterLength(unsigned char lead) {
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+  if (lead >= 0xC2) return 2;
+  return 1;
+}
+
+}  // namespace
+
+const std::vector<std::pair<std::string_view, QVRTallixKeyType>>& TallixKeyTyper::words() {
+  static const auto table = [] {
+    std::vector<std::pair<std::string_view, QVRTallixKeyType>> words{
+        {"sin", QVRTallixKeyTypeSine},
+        {"cos", QVRTallixKeyTypeCosine},
+        {"tan", QVRTallixKeyTypeTangent},
+        {"asin", QVRTallixKeyTypeInverseSine},
+        {"acos", QVRTallixKeyTypeInverseCosine},
+        {"atan", QVRTallixKeyTypeInverseTangent},
+        {"sinh", QVRTallixKeyTypeHyperbolicSine},
+        {"cosh", QVRTallixKeyTypeHyperbolicCosine},
+        {"tanh", QVRTallixKeyTypeHyperbolicTangent},
+        {"asinh", QVRTallixKeyTypeInverseHyperbolicSine},
+        {"acosh", QVRTallixKeyTypeInverseHyperbolicCosine},
+        {"atanh", QVRTallixKeyTypeInverseHyperbolicTangent},
+        {"ln", QVRTallixKeyTypeNaturalLogarithm},
+        {"log", QVRTallixKeyTypeLogarithmBase10},
+        {"log10", QVRTallixKeyTypeLogarithmBase10},
+        {"log2", QVRTallixKeyTypeLogarithmBase2},
+        {"logy", QVRTallixKeyTypeLogarithmToABase},
+        {"exp", QVRTallixKeyTypeExponential},
+        {"sqrt", QVRTallixKeyTypeSquareRoot},
+        {"cbrt", QVRTallixKeyTypeCubeRoot},
+        {"root", QVRTallixKeyTypeXthRootOfY},
+        {"yroot", QVRTallixKeyTypeYthRootOfX},
+        {"pow", QVRTallixKeyTypePower},
+        {"ypow", QVRTallixKeyTypeReversePower},
+        {"sq", QVRTallixKeyTypeSquare},
+        {"cube", QVRTallixKeyTypeCube},
+        {"inv", QVRTallixKeyTypeReciprocal},
+        {"fact", QVRTallixKeyTypeFactorial},
+        {"ee", QVRTallixKeyTypeEngineeringExponent},
+        {"tenpow", QVRTallixKeyTypeTenToThePower},
+        {"twopow", QVRTallixKeyTypeTwoToThePower},
+        {"rnd", QVRTallixKeyTypeRound},
+        {"round", QVRTallixKeyTypeRound},
+        {"rand", QVRTallixKeyTypeRandom},
+        {"pi", QVRTallixKeyTypePi},
+        {"euler", QVRTallixKeyTypeEulersNumber},
+        {"neg", QVRTallixKeyTypeSignChange},
+        {"del", QVRTallixKeyTypeDelete},
+        // The angle-mode key is named after what it switches to.
+        {"rad", QVRTallixKeyTypeAngleModeDegrees},
+        {"deg", QVRTallixKeyTypeAngleModeRadians},
+    };
+    std::sort(words.begin(), words.end());
+    return words;
+  }();
+  return table;
+}
+
+std::optional<QVRTallixKeyType> TallixKeyTyper::keyNamed(std::string_view word) {
+  // The longest name has six letters.
+  char buffer[8];
+  if (word.size() >= sizeof buffer) return std::nullopt;
+  std::transform(word.begin(), word.end(), buffer, lowered);
+  const std::string_view name(buffer, word.size());
+  const auto& table = words();
+  const auto found =
+      std::lower_bound(table.begin(), table.end(), name,
+                       [](const auto& entry, std::string_view key) { return entry.first < key; });
+  if (found == table.end() || found->first != name) return std::nullopt;
+  return found->second;
+}
+
+TallixKeyTyper::TallixKeyTyper() {
+  for (std::size_t byte = 0; byte < _asciiKeys.size(); ++byte) {
+    const char character = static_cast<char>(byte);
+    _asciiKeys[byte] = QVRTallixExpression::keyTypeFromString(std::string_view(&character, 1));
+  }
+}
+
+std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
+                                                    std::vector<QVRTallixKeyType>& keys) const {
+  const std::size_t keysBefore = keys.size();
+  std::size_t index = 0;
+  while (index < text.size()) {
+    const char character = text[index];
+    if (isLetter(character)) {
+      std::size_t end = index;
+      while (end < text.size() && isLetter(text[end])) ++end;
+      std::size_t digitsEnd = end;
+      while (digitsEnd < text.size() && isDigit(text[digitsEnd])) ++digitsEnd;
+      if (digitsEnd > end) {
+        if (const auto key = keyNamed(text.substr(index, digitsEnd - index))) {
+          keys.push_back(*key);
+          index = digitsEnd;
+          continue;
+        }
+      }
+      if (end - index == 1) {
+        keys.push_back(_asciiKeys[static_cast<unsigned char>(character)]);
+      } else if (const auto key = keyNamed(text.substr(index, end - index))) {
+        keys.push_back(*key);
+      } else {
+        keys.resize(keysBefore);
+        return std::string(text.substr(index, end - index));
+      }
+      index = end;
+      continue;
+    }
+    const auto lead = static_cast<unsigned char>(character);
+    if (lead < 0x80) {
+      keys.push_back(_asciiKeys[lead]);
+      ++index;
+      continue;
+    }
+    const std::size_t length = std::min(characterLength(lead), text.size() - index);
+    const std::string_view typed = text.substr(index, length);
+    if (typed == "×") {
+      keys.push_back(QVRTallixKeyTypeMultiply);
+    } else if (typed == "÷") {
+      keys.push_back(QVRTallixKeyTypeDivide);
+    } else if (typed == "−") {
+      keys.push_back(QVRTallixKeyTypeSubtract);
+    } else {
+      keys.push_back(QVRTallixExpression::keyTypeFromString(typed));
+    }
+    index += length;
+  }
+  return std::nullopt;
+}
+
+std::string TallixKeyTyper::keysHelp() {
+  // The names wrapped at 92 columns, the first line after "Key names: ".
+  std::string names;
+  std::size_t column = 11;
+  for (const auto& [word, key] : words()) {
+    if (!names.empty()) {
+      const bool wraps = column + 1 + word.size() > 92;
+      names += wraps ? '\n' : ' ';
+      column = wraps ? 0 : column + 1;
+    }
+    names += word;
+    column += word.size();
+  }
+  return fmt::format(
+      R"KEYS(Keys: digits, "." or "," (decimal separator), + - * / (also × − ÷), ^ (power), ( ) or [ ],
+% (percent), ! (factorial), @ (square), # (cube), √ (square root), ± (sign), E (times ten
+to the power), e (e to the power), C or c (clear); blanks are ignored.
+Key names: {}.
+Functions are postfix, as on the calculator: '30 sin' is the sine of 30, '2 sqrt' the
+square root of 2; 'rad' and 'deg' switch the angle unit.
+)KEYS",
+      names);
+}
+
+std::string TallixKeyTyper::unknownWordMessage(std::string_view word, std::string_view text,
+                                               std::string_view help) {
+  return fmt::format("unknown key name '{}' in '{}' ({} for the key names)", word, text, help);
+}
+
+}  // namespace tallix
