@@ -41,10 +41,9 @@ QVRResult<std::optional<QVRXMLDocument>> QVRXMLDocument::parse(
   if (!context || !context->sax) return malformed("no XML parser");
   context->sax->entityDecl = refuseEntityDeclaration;
   context->_private = nullptr;
-  QVRXMLDocument document(xmlCtxtReadMemory(context.get(),
-                                            reinterpret_cast<const char*>(bytes.data()),
-                                            static_cast<int>(bytes.size()), nullptr, nullptr,
-                                            kParseOptions));
+  QVRXMLDocument document(
+      xmlCtxtReadMemory(context.get(), reinterpret_cast<const char*>(bytes.data()),
+                        static_cast<int>(bytes.size()), nullptr, nullptr, kParseOptions));
   if (context->_private) return malformed("an XML entity declaration");
   if (!document._document || !context->wellFormed) return malformed("not well-formed XML");
   if (!document.rootElement()) return malformed("XML without an element");

@@ -58,8 +58,7 @@ QVRTallixConversionRates QVRTallixConversionRates::fromECBXML(std::string_view x
   if (!day) throw unreadable("no <Cube time=\"…\">");
   const auto date = QVRXMLPropertyListReader::secondsSinceReferenceDate(
       QVRXMLDocument::attribute(day, "time").value_or("") + "T00:00:00Z");
-  const auto publicationTime =
-      date ? dateFromSecondsSinceReferenceDate(*date) : std::nullopt;
+  const auto publicationTime = date ? dateFromSecondsSinceReferenceDate(*date) : std::nullopt;
   if (!publicationTime) throw unreadable("a time that is no date from 1970 to 2068");
 
   Table rates;

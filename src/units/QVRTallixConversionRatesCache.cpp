@@ -78,8 +78,9 @@ QVRPropertyList QVRTallixConversionRatesCache::propertyList(const Contents& cont
 
 std::optional<QVRError> QVRTallixConversionRatesCache::writeContents(
     const std::filesystem::path& path, const Contents& contents) {
-  const auto data = QVRPropertyListWriter::dataFromPropertyList(
-      propertyList(contents), QVRPropertyListWriter::Format::xml);
-  if (!data.value) return data.error.value_or(QVRError(std::string(QVRPropertyListWriter::errorDomain), 0));
+  const auto data = QVRPropertyListWriter::dataFromPropertyList(propertyList(contents),
+                                                                QVRPropertyListWriter::Format::xml);
+  if (!data.value)
+    return data.error.value_or(QVRError(std::string(QVRPropertyListWriter::errorDomain), 0));
   return QVRFileWriter::writeAtomically(path, *data.value);
 }

@@ -41,8 +41,10 @@ struct QVRTallixCurrencyRates {
   bool initialized = false;
 
   // Whether the class downloads by itself: at initialisation when the rates are older than an
-  // hour, and every hour. A one-shot command turns it off and downloads only when told.
-  bool automaticUpdates = true;
+  // hour, and every hour. Off until the embedding program turns it on before the currencies are
+  // first used: a one-shot command (and every test that does not test the refresh) uses the
+  // cached rates and downloads only when told.
+  bool automaticUpdates = false;
   // How long a download may take.
   std::chrono::milliseconds requestTimeout{30'000};
 };

@@ -72,8 +72,8 @@ void QVRTallixCurrencyUnitCategory::_loadSnapshot(QVRTallixCurrencyRates& state)
     return;
   }
   try {
-    const auto snapshot = QVRTallixConversionRates::fromDownload(std::string_view(
-        reinterpret_cast<const char*>(bytes.value->data()), bytes.value->size()));
+    const auto snapshot = QVRTallixConversionRates::fromDownload(
+        std::string_view(reinterpret_cast<const char*>(bytes.value->data()), bytes.value->size()));
     state.conversionRates = snapshot.rates();
     state.lastUpdateDate = snapshot.publicationTime();
   } catch (const QVRException& exception) {
@@ -155,14 +155,14 @@ void QVRTallixCurrencyUnitCategory::fetchConversionRatesIfNeeded() {
       post(QVRTallixCurrencyUnitCategoryDidAutoupdate);
       return;
     }
-    const QVRUserInfo userInfo{{std::string(QVRTallixCurrencyUnitCategoryAutoupdateErrorKey), *error}};
+    const QVRUserInfo userInfo{
+        {std::string(QVRTallixCurrencyUnitCategoryAutoupdateErrorKey), *error}};
     post(QVRTallixCurrencyUnitCategoryDidAutoupdate, &userInfo);
   });
 }
 
 std::optional<QVRTallixCurrencyUnitCategory::Failure> QVRTallixCurrencyUnitCategory::lastFailure() {
-  const auto stored =
-      QVREnvironment::current().userDefaults().objectForKey(lastFailureDefaultsKey);
+  const auto stored = QVREnvironment::current().userDefaults().objectForKey(lastFailureDefaultsKey);
   const QVRPropertyList* date = stored ? stored->find("date") : nullptr;
   const QVRPropertyList* domain = stored ? stored->find("domain") : nullptr;
   const QVRPropertyList* code = stored ? stored->find("code") : nullptr;

@@ -92,7 +92,7 @@ TEST_F(UnitCommandsTests, ConvertRefusesBadInputOnStandardErrorWithStatusTwo) {
        "gallon-imperial (imp gal); use the unit's name or symbol\n"},
       {{"1", "m", "ft", "--category", "Weather"},
        "tallix convert: unknown category 'Weather'; the categories are: Acceleration, Angle, "
-       "Area, DataRate, DataStorage, Energy, Force, Frequency, FuelEconomy, Length, Mass, Power, "
+       "Area, Currency, DataRate, DataStorage, Energy, Force, Frequency, FuelEconomy, Length, Mass, Power, "
        "Pressure, Speed, Temperature, Time, Volume\n"},
       {{"1", "m", "ft", "--category", "Mass"},
        "tallix convert: unknown unit 'm' in the category Mass; 'tallix units CATEGORY' lists the "
@@ -209,11 +209,11 @@ TEST_F(UnitCommandsTests, UnitsListsCategoriesAndTheUnitsOfOne) {
 }
 
 TEST_F(UnitCommandsTests, UnitsRefusesUnknownCategoriesOptionsAndExtraArguments) {
-  const Outcome unknown = tallixRun({"units", "Currency"});
+  const Outcome unknown = tallixRun({"units", "Weather"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.output, "");
   EXPECT_TRUE(unknown.error.starts_with(
-      "tallix units: unknown category 'Currency'; the categories are: Acceleration, "));
+      "tallix units: unknown category 'Weather'; the categories are: Acceleration, "));
   const Outcome two = tallixRun({"units", "Length", "Mass"});
   EXPECT_EQ(two.status, 2);
   EXPECT_EQ(two.error,
