@@ -42,12 +42,14 @@ bool isBlank(char character) {
 }  // namespace
 
 bool QVRTallixConversionRates::isCurrencyCode(std::string_view code) {
-  if (code.empty()) return false;
+  if (code.empty() || !QVRString::isValidUTF8(code)) return false;
   for (const char character : code) {
     const auto byte = static_cast<unsigned char>(character);
     if (byte < 0x20 || byte == 0x7F) return false;
   }
-  return true;
+  // U+FFFE and U+FFFF are no characters of XML.
+  return code.find("\xEF\xBF\xBE") == std::string_view::npos &&
+         code.find("\xEF\xBF\xBF") == std::string_view::npos;
 }
 
 std::optional<QVRTallixConversionRates::Clock::time_point>
@@ -94,7 +96,7 @@ QVRTallixConversionRates QVRTallixConversionRates::fromRatesText(std::string_vie
     if (space != std::string_view::npos && line.find(' ', space + 1) == std::string_view::npos) {
       const std::string_view code = line.substr(0, space);
       const std::string_view rate = line.substr(space + 1);
-      if (isCurrencyCode(code) &&
+      if (isCurrencyCode(code) && isCurrencyCode(rate) &&
           QVRTallixDecimal::fromString(rate, gQVRTallixDataDecimalSeparator, true)) {
         rates.insert_or_assign(std::string(code), std::string(rate));
       }

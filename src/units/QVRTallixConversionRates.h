@@ -39,8 +39,8 @@ class QVRTallixConversionRates {
   // The rates text. Line 1 is read as a double (leading blanks skipped, what follows the number
   // ignored, no number reading as 0); a time that is not finite, before 1970 or from 2069 on
   // (which the cache file cannot hold) is refused. A rate line has exactly two parts, a code
-  // without control characters and a rate that reads whole as a decimal number; other lines are
-  // skipped, and a later line with the same code replaces an earlier one. A "\r" ending a line
+  // and a rate without control characters, the rate reading whole as a decimal number; other lines
+  // are skipped, and a later line with the same code replaces an earlier one. A "\r" ending a line
   // is dropped. Fewer than two lines, or no rate line, are refused.
   static QVRTallixConversionRates fromRatesText(std::string_view text);
 
@@ -58,8 +58,8 @@ class QVRTallixConversionRates {
   static std::optional<Clock::time_point> dateFromSecondsSinceReferenceDate(double seconds);
   static double secondsSinceReferenceDate(Clock::time_point time);
 
-  // Whether `code` may key the table: not empty, no control characters (which the cache file
-  // could not hold).
+  // Whether `code` may key the table (or be a rate's text): UTF-8, not empty, and none of the
+  // control characters, U+FFFE or U+FFFF, which the cache file (XML) could not hold.
   static bool isCurrencyCode(std::string_view code);
 
   Clock::time_point publicationTime() const { return _publicationTime; }

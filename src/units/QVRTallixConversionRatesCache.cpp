@@ -52,7 +52,8 @@ QVRTallixConversionRatesCache::Contents QVRTallixConversionRatesCache::contentsO
   if (rates != dictionary->end() && rates->second.dictionary()) {
     Table& table = contents.conversionRates.emplace();
     for (const auto& [code, rate] : *rates->second.dictionary()) {
-      if (rate.string() && QVRTallixConversionRates::isCurrencyCode(code)) {
+      if (rate.string() && QVRTallixConversionRates::isCurrencyCode(code) &&
+          QVRTallixConversionRates::isCurrencyCode(*rate.string())) {
         table.emplace(code, *rate.string());
       }
     }

@@ -40,7 +40,8 @@ class QVRTallixConversionRatesCache {
   static Contents contentsOfFile(const std::filesystem::path& path);
   // Raises QVRException when the bytes are no property-list dictionary. An entry of another kind
   // than its key's counts as missing (a date outside 1970 to 2068 too), and so does a rate that
-  // is no text or whose code could not key the table.
+  // is no text, or whose code or text holds a control character (which the
+  // file could not hold again).
   static Contents contentsOfData(std::span<const std::uint8_t> bytes);
 
   static QVRPropertyList propertyList(const Contents& contents);

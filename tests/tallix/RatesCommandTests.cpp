@@ -92,10 +92,8 @@ TEST_F(RatesCommandTests, TheNoteSaysTheAgeOnlyAfterSevenDays) {
   } cases[] = {
       {utc(2026, 10, 30), utc(2026, 11, 6), "rates of 30 Oct 2026"},
       {utc(2026, 10, 30), utc(2026, 11, 6, 1), "rates of 30 Oct 2026 — 7 days old"},
-      {utc(2026, 10, 30, 16), utc(2026, 11, 7, 15), "rates of 30 Oct 2026 — 7 days old"},
       {utc(2026, 10, 30, 16), utc(2026, 11, 7, 16), "rates of 30 Oct 2026 — 8 days old"},
       {utc(2026, 12, 31, 23), utc(2026, 1, 1), "rates of 31 Dec 2026"},
-      {utc(1970, 1, 1), utc(1970, 1, 1), "rates of 1 Jan 1970"},
   };
   for (const auto& item : cases) {
     EXPECT_EQ(tallix::RatesCommand::ratesNote(item.published, item.now), item.note);

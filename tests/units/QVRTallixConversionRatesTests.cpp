@@ -54,7 +54,7 @@ TEST_F(QVRTallixConversionRatesTests, RatesTextKeepsExactlyTheTwoPartLines) {
       {"soon\nUSD 1.5", 0, {{"USD", "1.5"}}},
       {"  1793318400.75 UTC\nUSD 1.5", k30October2026, {{"USD", "1.5"}}},
       // Rates that are no decimal text and codes that could not key the cache are skipped.
-      {"1\nUSD 1,5\nEUR 1e999\nGBP abc\nCHF 0.9\n\x01X 2\n JPY\n", 1, {{"CHF", "0.9"}}},
+      {"1\nUSD 1,5\nEUR 1e999\nGBP abc\nCHF 0.9\n\x01X 2\n JPY\nNOK \v1.5\nSEK\xEF\xBF\xBF 1\n", 1, {{"CHF", "0.9"}}},
       // Refused: one line, no rate line, a time outside what the cache can hold, not UTF-8.
       {"1793318400", 0, {}},
       {"1793318400\n", 0, {}},
@@ -190,6 +190,9 @@ TEST_F(QVRTallixConversionRatesTests, CurrencyUnitsConvertByTheirRateInEveryLoca
   EXPECT_EQ(QVRTallixUnit::convertNumber(&two, &currency("EUR"), &pound)->decimalNumber(),
             QVRTallixDecimal::zero());
   EXPECT_EQ(log().countContaining("converting"), 1u);
+  // Amounts format with the catalogue's currency sign.
+  environment().setLocaleIdentifier("en_US");
+  EXPECT_EQ(currency("EUR").formatedStringForNumber(number("2")), "€2.00");
 }
 
 TEST_F(QVRTallixConversionRatesTests, CacheFilesRoundTripAndHostileOnesAreRefused) {
@@ -207,6 +210,11 @@ TEST_F(QVRTallixConversionRatesTests, CacheFilesRoundTripAndHostileOnesAreRefuse
   EXPECT_EQ(read.lastFetchDate, written.lastFetchDate);
   EXPECT_EQ(read.lastUpdateDate, written.lastUpdateDate);
   EXPECT_EQ(read.conversionRates, written.conversionRates);
+  // The start-up takes a valid cache rather than the snapshot.
+  EXPECT_EQ(QVRTallixCurrencyUnitCategory::conversionRates(), written.conversionRates);
+  EXPECT_EQ(QVRTallixCurrencyUnitCategory::lastFetchDate(), written.lastFetchDate);
+  EXPECT_EQ(QVRTallixCurrencyUnitCategory::currencyUpdateDate(), written.lastUpdateDate);
+  EXPECT_FALSE(currency("JPY").isValid());
 
   const auto bytes = [](std::string_view body) {
     return std::vector<std::uint8_t>(body.begin(), body.end());
@@ -232,18 +240,6 @@ TEST_F(QVRTallixConversionRatesTests, StartUpTakesTheCacheAndFallsBackToTheSnaps
   EXPECT_EQ(QVRTallixCurrencyUnitCategory::conversionRates().size(), 30u);
   EXPECT_EQ(QVRTallixCurrencyUnitCategory::currencyUpdateDate(), secondsSince1970(k30October2026));
   EXPECT_EQ(currencies().units().size(), 30u);
-}
-
-TEST_F(QVRTallixConversionRatesTests, AValidCacheWinsOverTheSnapshot) {
-  ASSERT_FALSE(QVRTallixConversionRatesCache::writeContents(
-      QVRTallixCurrencyUnitCategory::conversionRatesPath(),
-      {secondsSince1970(1793400000), secondsSince1970(1793390000), Table{{"USD", "2"}}}));
-  EXPECT_EQ(QVRTallixCurrencyUnitCategory::conversionRates(), (Table{{"USD", "2"}}));
-  EXPECT_EQ(QVRTallixCurrencyUnitCategory::lastFetchDate(), secondsSince1970(1793400000));
-  EXPECT_EQ(QVRTallixCurrencyUnitCategory::currencyUpdateDate(), secondsSince1970(1793390000));
-  EXPECT_FALSE(currency("JPY").isValid());
-  // Amounts format with the catalogue's currency sign, "$" when it names none.
-  EXPECT_NE(currency("EUR").formatedStringForNumber(number("2")).find("€"), std::string::npos);
 }
 
 }  // namespace
