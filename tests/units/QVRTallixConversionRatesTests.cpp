@@ -54,7 +54,9 @@ TEST_F(QVRTallixConversionRatesTests, RatesTextKeepsExactlyTheTwoPartLines) {
       {"soon\nUSD 1.5", 0, {{"USD", "1.5"}}},
       {"  1793318400.75 UTC\nUSD 1.5", k30October2026, {{"USD", "1.5"}}},
       // Rates that are no decimal text and codes that could not key the cache are skipped.
-      {"1\nUSD 1,5\nEUR 1e999\nGBP abc\nCHF 0.9\n\x01X 2\n JPY\nNOK \v1.5\nSEK\xEF\xBF\xBF 1\n", 1, {{"CHF", "0.9"}}},
+      {"1\nUSD 1,5\nEUR 1e999\nGBP abc\nCHF 0.9\n\x01X 2\n JPY\nNOK \v1.5\nSEK\xEF\xBF\xBF 1\n",
+       1,
+       {{"CHF", "0.9"}}},
       // Refused: one line, no rate line, a time outside what the cache can hold, not UTF-8.
       {"1793318400", 0, {}},
       {"1793318400\n", 0, {}},
