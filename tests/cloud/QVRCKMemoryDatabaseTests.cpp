@@ -54,43 +54,8 @@ class QVRCKMemoryDatabaseTests : public QVRCKDocumentTest {
 
 }  // namespace
 
-// Saves are conditional on the change tag; a refused save changes nothing.
-TEST_F(QVRCKMemoryDatabaseTests, SavesAreConditionalOnTheChangeTag) {
-  struct Step {
-    std::optional<std::string> tag;
-    std::string text;
-    bool removeFirst;
-    std::int64_t code;
-    std::string serverText;
-  };
-  const std::vector<Step> steps = {
-      {std::nullopt, "one", false, 0, "one"},
-      {std::nullopt, "again", false, QVRCKErrorServerRecordChanged, "one"},
-      {"1", "two", false, 0, "two"},
-      {"1", "stale", false, QVRCKErrorServerRecordChanged, "two"},
-      {"2", "gone", true, QVRCKErrorUnknownItem, "(none)"},
-      {std::nullopt, "fresh", false, 0, "fresh"},
-  };
-  for (const auto& step : steps) {
-    SCOPED_TRACE(step.text);
-    if (step.removeFirst) database->removeRecord("R");
-    const Answer answer = save(record(step.tag, step.text));
-    EXPECT_EQ(answer.calls, 1);
-    EXPECT_EQ(answer.code(), step.code);
-    EXPECT_EQ(answer.record.has_value(), step.code == 0);
-    EXPECT_EQ(serverText(), step.serverText);
-  }
-  Answer fetched;
-  database->fetchRecordWithID(QVRCKRecordID("R"), fetched.completion());
-  runLoop().runPending();
-  ASSERT_TRUE(fetched.record);
-  EXPECT_EQ(fetched.record->recordChangeTag(), "3");
-  EXPECT_EQ(*fetched.record->propertyListForKey("note"), QVRPropertyList("text"));
-  // The asset is a file of the answer's own, with the saved bytes.
-  const auto bytes = bytesOf(fetched.record->assetForKey("contents")->fileURL());
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "fresh");
-}
-
+// The conditional saves themselves are pinned down by the sync simulation, which loses edits or
+// never converges when a stale save is taken or a current one refused.
 TEST_F(QVRCKMemoryDatabaseTests, FaultsDelaysAndCancelledCalls) {
   // A failed call never reaches the server; a lost reply does the work and says it failed.
   database->enqueuePlan(Operation::saveRecord, Plan::fail(QVRCKErrorNetworkUnavailable));

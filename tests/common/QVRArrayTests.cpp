@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/QVRArray.h"
+#include "support/SeededRandom.h"
 
 namespace {
 
@@ -19,11 +20,6 @@ std::vector<char> chars(const std::string& text) {
 }
 std::string text(const std::vector<char>& list) {
   return {list.begin(), list.end()};
-}
-
-std::uint64_t testSeed(std::uint64_t fixed) {
-  const char* seed = std::getenv("TALLIX_TEST_SEED");
-  return seed ? std::strtoull(seed, nullptr, 10) : fixed;
 }
 
 // Strings equal without regard to case, with a hash that agrees.
@@ -104,7 +100,7 @@ std::vector<int> mergeByTheBook(const std::vector<int>& server, const std::vecto
 }
 
 TEST(QVRArray, MergePropertiesAndTheBookOverRandomLists) {
-  const std::uint64_t seed = testSeed(0xAE76E);
+  const std::uint64_t seed = SeededRandom::testSeed(0xAE76E);
   SCOPED_TRACE("TALLIX_TEST_SEED=" + std::to_string(seed));
   std::mt19937_64 random(seed);
   for (int n = 0; n < 100'000; ++n) {

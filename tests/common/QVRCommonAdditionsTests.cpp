@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
-#include <unicode/utf8.h>
 
 #include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,11 +10,6 @@
 #include "common/QVRString.h"
 
 namespace {
-
-std::uint64_t testSeed(std::uint64_t fixed) {
-  const char* text = std::getenv("TALLIX_TEST_SEED");
-  return text ? std::strtoull(text, nullptr, 10) : fixed;
-}
 
 TEST(QVRData, Crc32OfKnownVectors) {
   const struct {
@@ -62,41 +55,6 @@ TEST(QVRString, UuidsAreFreshUpperCaseVersion4WithEveryRandomBitInUse) {
     if ((bit >= 48 && bit < 52) || bit == 64 || bit == 65) continue;
     EXPECT_NEAR(ones[bit], count / 2, count / 10) << "bit " << bit;
   }
-}
-
-// ICU's reading of UTF-8, one code point at a time, is the oracle.
-bool icuAcceptsUTF8(const std::string& bytes) {
-  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  const auto length = static_cast<std::int32_t>(bytes.size());
-  std::int32_t index = 0;
-  while (index < length) {
-    UChar32 c;
-    U8_NEXT(data, index, length, c);
-    if (c < 0) return false;
-  }
-  return true;
-}
-
-TEST(QVRString, Utf8CheckAgreesWithICUOnRandomBytes) {
-  const std::uint64_t seed = testSeed(0x55AA1234);
-  SCOPED_TRACE("TALLIX_TEST_SEED=" + std::to_string(seed));
-  std::mt19937_64 random(seed);
-  // Bytes at the edges of the encoding's ranges, and some ASCII.
-  const std::uint8_t edges[] = {0x00, 0x41, 0x7f, 0x80, 0x8f, 0x90, 0x9f, 0xa0, 0xbf,
-                                0xc0, 0xc1, 0xc2, 0xdf, 0xe0, 0xe1, 0xec, 0xed, 0xee,
-                                0xef, 0xf0, 0xf1, 0xf3, 0xf4, 0xf5, 0xf8, 0xfe, 0xff};
-  int valid = 0;
-  for (int n = 0; n < 100'000; ++n) {
-    std::string bytes(random() % 9, '\0');
-    for (char& byte : bytes) {
-      byte = static_cast<char>(random() % 4 == 0 ? random() % 256
-                                                 : edges[random() % std::size(edges)]);
-    }
-    const bool expected = icuAcceptsUTF8(bytes);
-    valid += expected;
-    ASSERT_EQ(QVRString::isValidUTF8(bytes), expected) << testing::PrintToString(bytes);
-  }
-  EXPECT_GT(valid, 1000) << "the generator reaches well-formed text too";
 }
 
 }  // namespace

@@ -1,8 +1,4 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -10,12 +6,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/QVRCurlHTTPTransport.h"
 #include "common/QVRURLError.h"
-#include "common/QVRURLRequest.h"
 #include "support/LoopbackHTTPServer.h"
 #include "support/LoopbackSocketServer.h"
 #include "support/TallixTest.h"
@@ -84,27 +78,6 @@ QVRHTTPRequest get(std::string url) {
   return request;
 }
 
-// A bound port that listens to nobody: connecting to it is refused at once.
-class RefusingPort {
- public:
-  RefusingPort() {
-    _socket = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(_socket, reinterpret_cast<sockaddr*>(&address), length);
-    getsockname(_socket, reinterpret_cast<sockaddr*>(&address), &length);
-    _port = ntohs(address.sin_port);
-  }
-  ~RefusingPort() { close(_socket); }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(_port) + "/"; }
-
- private:
-  int _socket = -1;
-  int _port = 0;
-};
-
 void routes(httplib::Server& server, Gate& gate) {
   server.Get("/rates", [](const httplib::Request&, httplib::Response& response) {
     response.set_content("EUR 1.0\nUSD 1.1", "text/plain");
@@ -147,34 +120,12 @@ class QVRCurlHTTPTransportTests : public TallixTest {
   ~QVRCurlHTTPTransportTests() override { gate.open(); }
 };
 
-// Through the request, the live transport's answers complete once, on the main thread; a
-// redirect is followed.
-TEST_F(QVRCurlHTTPTransportTests, RequestsCompleteOnceOnTheMainThread) {
-  environment().setSharedInstance<QVRHTTPTransport>(std::make_unique<QVRCurlHTTPTransport>());
-  const auto mainThread = std::this_thread::get_id();
-  for (const char* path : {"/rates", "/moved"}) {
-    SCOPED_TRACE(path);
-    QVRURLRequest request;
-    request.setUrl(server.url(path));
-    std::vector<std::optional<QVRURLRequest::Value>> values;
-    request.start([&](std::optional<QVRURLRequest::Value> value, std::optional<QVRError>) {
-      EXPECT_EQ(std::this_thread::get_id(), mainThread);
-      values.push_back(std::move(value));
-    });
-    ASSERT_TRUE(runLoop().waitForDispatch(10s));
-    runLoop().runPending();
-    EXPECT_EQ(values, (std::vector<std::optional<QVRURLRequest::Value>>{
-                          QVRURLRequest::Value("EUR 1.0\nUSD 1.1")}));
-  }
-}
-
 TEST_F(QVRCurlHTTPTransportTests, FailuresEndWithTheirErrorCodes) {
   QVRCurlHTTPTransport::Options options;
   options.totalTimeout = 10s;
   options.maximumBodySize = 1000;
   options.maximumRedirects = 3;
   QVRCurlHTTPTransport transport(options);
-  RefusingPort refusing;
   LoopbackSocketServer cutShort("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly half");
   LoopbackSocketServer silent("");
   LoopbackSocketServer garbled("HTTP/1.1 2x0 What\r\n\r\n");
@@ -188,7 +139,8 @@ TEST_F(QVRCurlHTTPTransportTests, FailuresEndWithTheirErrorCodes) {
     QVRHTTPRequest request;
     std::int64_t code;
   } cases[] = {
-      {"refused", get(refusing.url()), QVRURLError::cannotConnectToHost},
+      {"refused (nobody listens on port 1)", get("http://127.0.0.1:1/"),
+       QVRURLError::cannotConnectToHost},
       {"slow", slow, QVRURLError::timedOut},
       {"redirect loop", get(server.url("/loop")), QVRURLError::httpTooManyRedirects},
       {"redirect to a file", get(server.url("/to-file")), QVRURLError::unsupportedURL},
@@ -212,13 +164,15 @@ TEST_F(QVRCurlHTTPTransportTests, FailuresEndWithTheirErrorCodes) {
     EXPECT_EQ(error->domain(), QVRURLError::domain);
     EXPECT_EQ(error->code(), c.code) << error->description();
   }
-  // At the limit, whether announced or chunked, the body arrives whole.
-  for (const char* path : {"/sized/1000", "/chunked/1000"}) {
+  // At the limit, whether announced or chunked, the body arrives whole; a redirect is followed.
+  const std::pair<const char*, std::size_t> bodies[] = {
+      {"/sized/1000", 1000}, {"/chunked/1000", 1000}, {"/moved", 15}};
+  for (const auto& [path, size] : bodies) {
     SCOPED_TRACE(path);
     const QVRHTTPOutcome outcome = fetchAndWait(transport, get(server.url(path)));
     const auto* response = std::get_if<QVRHTTPResponse>(&outcome);
     ASSERT_NE(response, nullptr) << std::get<QVRError>(outcome).description();
-    EXPECT_EQ(response->body.size(), 1000u);
+    EXPECT_EQ(response->body.size(), size);
   }
 }
 

@@ -14,7 +14,6 @@
 #include "support/TallixTest.h"
 
 using namespace ArchiveTestClasses;
-using PropertyListTesting::testSeed;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -158,7 +157,7 @@ TEST_F(QVRKeyedArchiverTests, AnObjectReferredToTwiceIsWrittenOnceAndDistinctEqu
 // Plain values go through the platform's records (NSArray, NSDictionary, scalar objects) and come
 // back equal, for random values of every kind a property list holds.
 TEST_F(QVRKeyedArchiverTests, PlainValuesRoundTripThroughTheirRecords) {
-  const std::uint64_t seed = testSeed(0xA2C417E);
+  const std::uint64_t seed = SeededRandom::testSeed(0xA2C417E);
   std::mt19937_64 random(seed);
   for (int round = 0; round < 500; ++round) {
     const bool xml = round % 2 == 1;

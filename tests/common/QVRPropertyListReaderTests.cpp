@@ -59,7 +59,7 @@ std::string nestedXMLArrays(int levels) {
 // libplist's writer is an independent oracle for our readers: whatever it writes, in either
 // format, must come back equal.
 TEST(QVRPropertyListReader, ReadsBackWhatLibplistWritesForRandomPropertyListsOfEveryKind) {
-  const std::uint64_t seed = testSeed(0x9115C);
+  const std::uint64_t seed = SeededRandom::testSeed(0x9115C);
   std::mt19937_64 random(seed);
   for (int round = 0; round < 3000; ++round) {
     const bool xml = round % 2 == 1;

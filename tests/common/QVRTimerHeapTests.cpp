@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/QVRTimerHeap.h"
+#include "support/SeededRandom.h"
 
 using namespace std::chrono_literals;
 
@@ -20,11 +21,6 @@ using TimePoint = QVRTimerHeap::TimePoint;
 std::shared_ptr<QVRTimer::State> makeState(double seconds, bool runsAtTermination = false) {
   return std::make_shared<QVRTimer::State>(
       QVRTimer::State{QVRTimer::Interval(seconds), runsAtTermination, [] {}});
-}
-
-std::uint64_t testSeed(std::uint64_t fixed) {
-  const char* text = std::getenv("TALLIX_TEST_SEED");
-  return text ? std::strtoull(text, nullptr, 10) : fixed;
 }
 
 TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
@@ -50,7 +46,7 @@ TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
 // checkpoint every timer with a grid point at or before it, since its last firing, fires once,
 // in the order of the grid point it was due at (then of scheduling).
 TEST(QVRTimerHeap, FiresLikeTheGridModelOverRandomSchedules) {
-  const std::uint64_t seed = testSeed(0x7A3E6E5F);
+  const std::uint64_t seed = SeededRandom::testSeed(0x7A3E6E5F);
   SCOPED_TRACE("TALLIX_TEST_SEED=" + std::to_string(seed));
   std::mt19937_64 random(seed);
   for (int round = 0; round < 2000; ++round) {

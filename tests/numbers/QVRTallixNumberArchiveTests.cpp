@@ -128,52 +128,43 @@ TEST_F(QVRTallixNumberArchive, EarlierValueFormsReadAsTheirValue) {
   }
 }
 
-TEST_F(QVRTallixNumberArchive, ValuesThatAreNoDecimalRefuseTheArchive) {
-  const Array extra = {
-      "abc",
-      "1.2.3",
-      "",
-      "12abc",
-      "--1",
-      "1e999999",
-      std::string(100'000, '9'),
-      Dictionary{{"$class", UID{13}}, {"NS.objects", Array{UID{3}}}},
-      Dictionary{{"$class", UID{2}}, {"decimalNumber", UID{3}}},
-      Dictionary{{"$class", UID{14}}, {"NS.keys", Array{}}, {"NS.objects", Array{}}},
-      classRecord("NSArray"),
-      classRecord("NSDictionary")};
-  // In place: flags, data and dates; by reference: "$null", the texts above (3 to 9), a list,
-  // another number, a dictionary, a class record and a reference out of range.
-  std::vector<QVRPropertyList> values = {true, false, QVRPropertyList::Data{1, 2, 3},
-                                         QVRPropertyList::Date{0}};
-  for (std::uint64_t index : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 999}) {
-    values.push_back(UID{index});
-  }
-  for (const QVRPropertyList& value : values) {
-    SCOPED_TRACE(::testing::PrintToString(value));
-    EXPECT_EQ(decoded(archive("decimalNumber", value, "QVRTallixNumber", extra)), "none");
-  }
-}
-
-TEST_F(QVRTallixNumberArchive, TextsThatAreNotInTheInternalFormRefuseAnEditableNumber) {
-  const Array extra = {"12a",
-                       "1|2|3",
-                       "1234567890123456",
-                       "--1",
-                       "1-",
-                       "1.5",
-                       "٣",
-                       " 1",
-                       "1e5",
-                       Dictionary{{"$class", UID{13}}, {"NS.objects", Array{}}},
-                       classRecord("NSArray")};
-  std::vector<QVRPropertyList> values = {std::int64_t{12}, true, QVRPropertyList::Data{0x31}};
-  for (std::uint64_t index : {0, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}) {
-    values.push_back(UID{index});
-  }
-  for (const QVRPropertyList& value : values) {
-    SCOPED_TRACE(::testing::PrintToString(value));
-    EXPECT_EQ(decoded(archive("string", value, "QVRTallixEditableNumber", extra)), "none");
+// In place: flags, data, dates or numbers; by reference: "$null", each text of the table (from
+// index 3), a list, another number, a dictionary, class records and a reference out of range.
+TEST_F(QVRTallixNumberArchive, ValuesThatAreNoNumberOfTheirClassRefuseTheArchive) {
+  const struct {
+    const char* className;
+    const char* key;
+    Array texts;
+    std::vector<QVRPropertyList> inPlace;
+  } cases[] = {
+      {"QVRTallixNumber",
+       "decimalNumber",
+       {"abc", "1.2.3", "", "12abc", "--1", "1e999999", std::string(100'000, '9')},
+       {true, false, QVRPropertyList::Data{1, 2, 3}, QVRPropertyList::Date{0}}},
+      {"QVRTallixEditableNumber",
+       "string",
+       {"12a", "1|2|3", "1234567890123456", "--1", "1-", "1.5", "٣", " 1", "1e5"},
+       {std::int64_t{12}, true, QVRPropertyList::Data{0x31}}},
+  };
+  for (const auto& c : cases) {
+    // After the texts: a list, a number, a dictionary and their class records.
+    const std::uint64_t list = 3 + c.texts.size();
+    Array extra = c.texts;
+    extra.insert(
+        extra.end(),
+        {Dictionary{{"$class", UID{list + 3}}, {"NS.objects", Array{UID{3}}}},
+         Dictionary{{"$class", UID{2}}, {"decimalNumber", UID{3}}},
+         Dictionary{{"$class", UID{list + 4}}, {"NS.keys", Array{}}, {"NS.objects", Array{}}},
+         classRecord("NSArray"), classRecord("NSDictionary")});
+    std::vector<QVRPropertyList> values = c.inPlace;
+    for (std::uint64_t index = 0; index < extra.size() + 3; ++index) {
+      if (index != 1 && index != 2) values.push_back(UID{index});
+    }
+    values.push_back(UID{999});
+    for (const QVRPropertyList& value : values) {
+      SCOPED_TRACE(std::string(c.className) + " " + ::testing::PrintToString(value));
+      EXPECT_EQ(decoded(archive(c.key, value, c.className, extra)), "none");
+    }
   }
   // A record without its text is an empty number; the plain key is not read.
   EXPECT_EQ(decoded(archive("decimalNumber", "5", "QVRTallixEditableNumber")),

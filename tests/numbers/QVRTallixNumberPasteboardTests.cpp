@@ -77,18 +77,11 @@ const std::vector<PasteCase> pasteCases = {
     {"en_US", "0." + std::string(300, '0') + "1", "0"},
     {"en_US", std::string(200, '9'), "none"},
     {"en_US", std::string(38, '9'), "99999999999999999999999999999999999999"},
-    // Locales with other separators, and their own output.
+    // Locales with other separators (their own output pastes back in the property test below).
     {"de_DE", ",5", "0.5"},
-    {"de_DE", "-1.234,50\u00A0€", "-1234.5"},
     {"de_DE", "1,234,5", "none"},
-    {"fr_CH", "1\u202F234,5", "1234.5"},
-    {"sv_SE", "\u22121\u00A0234,5", "-1234.5"},
-    {"he_IL", "\u200E-1,234.5", "-1234.5"},
-    {"hi_IN", "12,34,567.5", "1234567.5"},
-    {"ar_EG", "\u200F١٬٢٣٤٫٥٠ ج.م.\u200F", "1234.5"},
     {"ar_EG", "\u061C-١٢", "-12"},
     {"ar_EG", "-ج.م.\u200F\u00A01,234,567.89", "-1234567.89"},
-    {"fa_IR", "\u200E\u2212۱۲۳٫۵", "-123.5"},
 };
 
 TEST_F(QVRTallixNumberPasteboard, PastedTextGivesItsNumberOrNone) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <random>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "common/QVRPropertyList.h"
+#include "support/SeededRandom.h"
 
 // Readable failures: a property list in a compact text form.
 inline void PrintTo(const QVRPropertyList& value, std::ostream* stream) {
@@ -57,13 +57,6 @@ namespace PropertyListTesting {
 
 inline std::span<const std::uint8_t> bytesOf(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-// The seed of a randomised test: TALLIX_TEST_SEED when set, else `fixed`. Tests print it on
-// failure so that a failing run can be repeated.
-inline std::uint64_t testSeed(std::uint64_t fixed) {
-  if (const char* seed = std::getenv("TALLIX_TEST_SEED")) return std::strtoull(seed, nullptr, 0);
-  return fixed;
 }
 
 struct RandomOptions {

@@ -6,26 +6,13 @@
 
 #include "common/QVRCurlHTTPTransport.h"
 #include "support/LoopbackHTTPServer.h"
+#include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
 #include "tallix/RatesCommand.h"
-#include "tallix/TallixCommandLine.h"
 
 namespace {
 
 using Clock = std::chrono::system_clock;
-
-struct Outcome {
-  int status;
-  std::string output;
-  std::string error;
-};
-
-Outcome tallixRun(std::vector<std::string> arguments) {
-  tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
-  tallix::TallixBufferIO io;
-  const int status = commandLine.run(arguments, io);
-  return {status, io.output(), io.error()};
-}
 
 Clock::time_point utc(int year, unsigned month, unsigned day, int hour = 0) {
   return std::chrono::sys_days(std::chrono::year_month_day(
@@ -42,7 +29,7 @@ TEST_F(RatesCommandTests, ANewUserConvertsOfflineThenUpdatesFromAStandIn) {
   runLoop().setNow(utc(2026, 12, 6, 9));
   EXPECT_EQ(tallixRun({"convert", "100", "USD", "EUR"}).output,
             "€89.51  (rates of 30 Oct 2026 — 37 days old)\n");
-  const Outcome before = tallixRun({"rates"});
+  const TallixOutcome before = tallixRun({"rates"});
   EXPECT_NE(before.output.find("last download: never"), std::string::npos) << before.output;
   EXPECT_NE(before.output.find("currencies: 30\n"), std::string::npos);
 
@@ -56,13 +43,13 @@ TEST_F(RatesCommandTests, ANewUserConvertsOfflineThenUpdatesFromAStandIn) {
   environment().setSharedInstance<QVRHTTPTransport>(std::make_unique<QVRCurlHTTPTransport>());
   const std::string url = server.url("/tallix2/conversion_rates.txt");
   setenv("TALLIX_RATES_URL", url.c_str(), 1);
-  const Outcome update = tallixRun({"rates", "update"});
+  const TallixOutcome update = tallixRun({"rates", "update"});
   EXPECT_EQ(update.status, 0) << update.error;
   EXPECT_EQ(update.output,
             "downloaded rates of 19 Nov 2026 — 17 days old from " + url + ": 2 currencies\n");
   EXPECT_EQ(tallixRun({"convert", "100", "USD", "EUR"}).output,
             "€85.00  (rates of 19 Nov 2026 — 17 days old)\n");
-  const Outcome missing = tallixRun({"convert", "1", "GBP", "EUR"});
+  const TallixOutcome missing = tallixRun({"convert", "1", "GBP", "EUR"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(
       missing.error,
@@ -71,11 +58,11 @@ TEST_F(RatesCommandTests, ANewUserConvertsOfflineThenUpdatesFromAStandIn) {
   EXPECT_EQ(tallixRun({"convert", "100", "°C", "°F"}).output, "212 °F\n");
 
   status = 503;
-  const Outcome failed = tallixRun({"rates", "update"});
+  const TallixOutcome failed = tallixRun({"rates", "update"});
   EXPECT_EQ(failed.status, 1);
   EXPECT_NE(failed.error.find("HTTP status 503"), std::string::npos) << failed.error;
   EXPECT_NE(failed.error.find("the rates in use are unchanged"), std::string::npos);
-  const Outcome after = tallixRun({"rates"});
+  const TallixOutcome after = tallixRun({"rates"});
   EXPECT_EQ(after.output, "source: " + url +
                               "\npublished: rates of 19 Nov 2026 — 17 days old\n"
                               "last download: 2026-12-06 09:00 UTC\n"

@@ -5,26 +5,12 @@
 #include "cloud/QVRCKStoreChoice.h"
 #include "common/QVRConfiguration.h"
 #include "support/QVRCKTestDocument.h"
+#include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
-#include "tallix/SyncCommand.h"
-#include "tallix/TallixCommandLine.h"
 
 using namespace std::chrono_literals;
 
 namespace {
-
-struct Outcome {
-  int status;
-  std::string output;
-  std::string error;
-};
-
-Outcome tallixRun(std::vector<std::string> arguments) {
-  tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
-  tallix::TallixBufferIO io;
-  const int status = commandLine.run(arguments, io);
-  return {status, io.output(), io.error()};
-}
 
 class SyncCommandTests : public TallixTest {};
 

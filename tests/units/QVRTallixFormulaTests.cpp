@@ -25,54 +25,20 @@ std::string outcomeOf(const QVRTallixFormula& formula, const QVRTallixDecimal& x
   }
 }
 
-struct FormulaCase {
-  const char* formula;
-  const char* x;
-  bool inverse;
-  // A decimal, "NaN", "none", or "raises NAME".
-  const char* expected;
-};
-
-const FormulaCase kFormulaCases[] = {
-    // A pure factor serves both ways: to the base as written, from it inverted.
-    {"X 1000 *", "2", false, "2000"},
-    // "+" and "-" are not inverted; "-" takes the lower value minus the top one.
-    {"X 32 -", "50", false, "18"},
-    {"10 X -", "3", false, "7"},
-    // Division by zero yields zero, whichever operator divides.
-    // The zero guard looks at the divisor only: not-a-number divided by zero is zero.
-    {"X abc /", "5", false, "NaN"},
-    // Temperatures with their offsets.
-    {"X 459.67 + 5 * 9 /", "32", false, "273.15"},
-    // Tokens that are no number enter as not-a-number; reading stops where the number does.
-    {"X  2 *", "1", false, "NaN"},
-    {"1e200", "2", false, "NaN"},
-    // The top of the stack is the answer; values below it are left.
-    // Deeper than the stack's places in line: ten values, then nine additions.
-    {"X X X X X X X X X X + + + + + + + + +", "1.5", false, "15"},
-    {"1 2 3 4 5 6 7 8 9 10 11 12 * * * * * * * * * * *", "0", false, "479001600"},
-    // Too few values for an operator.
-    {"+", "5", false, "raises NSRangeException"},
-    {"X /", "5", true, "raises NSRangeException"},
-    // Overflow and underflow of the decimal raise.
-    {"X 1e127 * 1e127 *", "5", false, "raises NSDecimalNumberOverflowException"},
-    {"X 1e-127 * 1e-127 *", "5", false, "raises NSDecimalNumberUnderflowException"},
-};
-
-std::string expectedText(const char* expected) {
-  if (std::string_view(expected) == "NaN" || std::string_view(expected).starts_with("raises") ||
-      std::string_view(expected) == "none") {
-    return expected;
-  }
-  return decimal(expected).description();
-}
-
-TEST(QVRTallixFormula, TokensApplyAsWrittenAndInverted) {
-  for (const FormulaCase& item : kFormulaCases) {
-    SCOPED_TRACE(std::string("\"") + item.formula + "\" with X = " + item.x +
-                 (item.inverse ? " inverted" : ""));
-    const QVRTallixFormula formula(item.formula);
-    EXPECT_EQ(outcomeOf(formula, decimal(item.x), item.inverse), expectedText(item.expected));
+// The random formulas below cover the operators, stack depth, too few values and the decimal's
+// failures; these are the tokens they never write.
+TEST(QVRTallixFormula, TokensOutsideTheDecimalsRangeOrSyntaxEnterAsNotANumber) {
+  const struct {
+    const char* formula;
+    const char* expected;
+  } cases[] = {
+      {"X abc /", "NaN"},
+      {"1e200", "NaN"},
+      {"X 459.67 + 5 * 9 /", "273.15"},
+  };
+  for (const auto& item : cases) {
+    SCOPED_TRACE(item.formula);
+    EXPECT_EQ(outcomeOf(QVRTallixFormula(item.formula), decimal("32"), false), item.expected);
   }
 }
 

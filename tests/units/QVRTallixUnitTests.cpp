@@ -165,33 +165,4 @@ TEST_F(QVRTallixUnitTests, ArchivesRoundTripWithTheUnitsAndTheirCategory) {
             decimal("147.075"));
 }
 
-TEST_F(QVRTallixUnitTests, AmountsPrintInTheStandardStyleFollowedByTheSymbol) {
-  const struct {
-    const char* locale;
-    const char* value;  // or "NaN", "none"
-    std::uint64_t digits;
-    const char* symbol;
-    const char* expected;
-  } cases[] = {
-      {"de_DE", "2.5", 15, "", "2,5 "},
-      {"en_US", "0.333333333333333333333", 3, "m", "0.333 m"},
-      {"de_DE", "1234567.891", 15, "km", "1.234.567,891 km"},
-      {"en_US", "0.000000001", 15, "m", "1e-9 m"},
-      {"de_DE", "NaN", 15, "m", "Fehler m"},
-  };
-  for (const auto& item : cases) {
-    SCOPED_TRACE(std::string(item.locale) + " " + item.value);
-    auto fresh = QVREnvironment::makeForTesting(item.locale);
-    QVREnvironment::Installation installation(*fresh);
-    const auto category = makeCategory(categoryEntry("Plain", {plainUnit("unit")}));
-    QVRTallixUnit& plain = unit(*category, "unit");
-    plain.setSymbol(item.symbol);
-    const std::string_view text = item.value;
-    const QVRTallixNumber value = text == "none"  ? QVRTallixNumber()
-                                  : text == "NaN" ? QVRTallixNumber::nan()
-                                                  : number(text);
-    EXPECT_EQ(plain.formatedStringForNumber(value, item.digits), item.expected);
-  }
-}
-
 }  // namespace

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tallix/TallixCommandLine.h"
+
+// What one run of tallix with the default commands gave: exit status, standard output and error.
+struct TallixOutcome {
+  int status;
+  std::string output;
+  std::string error;
+};
+
+inline TallixOutcome tallixRun(const std::vector<std::string>& arguments) {
+  tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
+  tallix::TallixBufferIO io;
+  const int status = commandLine.run(arguments, io);
+  return {status, io.output(), io.error()};
+}
