@@ -48,6 +48,8 @@ void QVRURLRequest::start(Completion completion) const {
   }
   QVRHTTPRequest request;
   request.url = *_url;
+  request.connectTimeout = _timeoutInterval;
+  request.totalTimeout = _timeoutInterval;
   QVRHTTPTransport::shared().fetch(
       std::move(request), [delivery, type = _responseType](QVRHTTPOutcome outcome) {
         if (const QVRError* error = std::get_if<QVRError>(&outcome)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -39,6 +40,14 @@ class QVRURLRequest {
   void setUrl(std::optional<std::string> url) { _url = std::move(url); }
   int responseType() const { return _responseType; }
   void setResponseType(int responseType) { _responseType = responseType; }
+  // How long the whole download may take (connecting included) before it ends with
+  // QVRURLError::timedOut; none leaves the transport's own limits.
+  const std::optional<std::chrono::milliseconds>& timeoutInterval() const {
+    return _timeoutInterval;
+  }
+  void setTimeoutInterval(std::optional<std::chrono::milliseconds> interval) {
+    _timeoutInterval = interval;
+  }
 
   // Starts the download on the current environment's transport.
   void start(Completion completion) const;
@@ -54,4 +63,5 @@ class QVRURLRequest {
  private:
   std::optional<std::string> _url;
   int _responseType = responseTypeText;
+  std::optional<std::chrono::milliseconds> _timeoutInterval;
 };

@@ -1,8 +1,5 @@
 #include "common/QVRXMLPropertyListReader.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -12,11 +9,9 @@
 #include <string_view>
 
 #include "common/QVRCivilDate.h"
+#include "common/QVRXMLDocument.h"
 
 namespace {
-
-constexpr int kParseOptions =
-    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
 
 bool isBlank(char character) {
   return character == ' ' || character == '\t' || character == '\n' || character == '\r';
@@ -28,9 +23,7 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
-std::string_view nameOf(const xmlNode* node) {
-  return node->name ? std::string_view(reinterpret_cast<const char*>(node->name)) : "";
-}
+std::string_view nameOf(const xmlNode* node) { return QVRXMLDocument::nameOf(node); }
 
 std::string_view contentOf(const xmlNode* node) {
   return node->content ? std::string_view(reinterpret_cast<const char*>(node->content)) : "";
@@ -117,15 +110,6 @@ int base64Digit(char character) {
   if (character == '+') return 62;
   if (character == '/') return 63;
   return -1;
-}
-
-// A document refuses every entity declaration: nothing it could declare is needed by a property
-// list, and nothing declared can then expand. libxml2 calls this from C; it cannot raise.
-void refuseEntityDeclaration(void* context, const xmlChar*, int, const xmlChar*, const xmlChar*,
-                             xmlChar*) noexcept {
-  auto* parser = static_cast<xmlParserCtxtPtr>(context);
-  parser->_private = parser;
-  xmlStopParser(parser);
 }
 
 class Walker {
@@ -271,13 +255,6 @@ std::optional<QVRPropertyList> Walker::value(const xmlNode* element, std::size_t
   return failed("an element <" + std::string(name) + ">, which property lists do not have");
 }
 
-struct ParserContextDeleter {
-  void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
-};
-struct DocumentDeleter {
-  void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
-};
-
 }  // namespace
 
 std::optional<double> QVRXMLPropertyListReader::secondsSinceReferenceDate(std::string_view text) {
@@ -352,17 +329,9 @@ QVRResult<std::optional<QVRPropertyList>> QVRXMLPropertyListReader::propertyList
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) {
     return malformed("no XML property list");
   }
-  std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
-  if (!context || !context->sax) return malformed("no XML parser");
-  context->sax->entityDecl = refuseEntityDeclaration;
-  context->_private = nullptr;
-  std::unique_ptr<xmlDoc, DocumentDeleter> document(
-      xmlCtxtReadMemory(context.get(), reinterpret_cast<const char*>(bytes.data()),
-                        static_cast<int>(bytes.size()), nullptr, nullptr, kParseOptions));
-  if (context->_private) return malformed("an XML entity declaration");
-  if (!document || !context->wellFormed) return malformed("not well-formed XML");
-  const xmlNode* root = xmlDocGetRootElement(document.get());
-  if (!root) return malformed("XML without an element");
+  auto document = QVRXMLDocument::parse(bytes);
+  if (!document.value) return {std::nullopt, document.error};
+  const xmlNode* root = document.value->rootElement();
   Walker walker;
   const xmlNode* top = root;
   if (nameOf(root) == "plist") {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "units/QVRTallixCurrencyUnit.h"
 #include "units/QVRTallixCurrencyUnitCategory.h"
 #include "units/QVRTallixFormulaUnit.h"
 #include "units/QVRTallixUnit.h"
@@ -26,6 +27,15 @@ constexpr std::array kUnitClasses{
         },
         [](QVRKeyedUnarchiver& coder) {
           return std::unique_ptr<QVRTallixUnit>(QVRTallixFormulaUnit::initWithCoder(coder));
+        }},
+    QVRTallixUnitClassRegistry::UnitClass{
+        "QVRTallixCurrencyUnit",
+        [](const Dictionary& dictionary, QVRTallixUnitCategory& category) {
+          return std::unique_ptr<QVRTallixUnit>(
+              QVRTallixCurrencyUnit::initWithDictionary(dictionary, category));
+        },
+        [](QVRKeyedUnarchiver& coder) {
+          return std::unique_ptr<QVRTallixUnit>(QVRTallixCurrencyUnit::initWithCoder(coder));
         }},
 };
 

@@ -15,9 +15,8 @@ class QVRTallixUnitCategory;
 
 // The unit and category classes that the catalogue's "class" values and the archives' class
 // records name. C++ has no lookup of a class by its name, so each class has an entry here, a
-// fixed table: "QVRTallixUnit", "QVRTallixFormulaUnit", "QVRTallixUnitCategory" and
-// "QVRTallixCurrencyUnitCategory". Entries naming "QVRTallixCurrencyUnit" are skipped like any
-// entry whose class is unknown until the currency unit has an entry of its own.
+// fixed table: "QVRTallixUnit", "QVRTallixFormulaUnit", "QVRTallixCurrencyUnit",
+// "QVRTallixUnitCategory" and "QVRTallixCurrencyUnitCategory".
 class QVRTallixUnitClassRegistry {
  public:
   QVRTallixUnitClassRegistry() = delete;

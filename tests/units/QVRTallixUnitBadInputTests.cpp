@@ -69,7 +69,7 @@ TEST_F(QVRTallixUnitBadInputTests, UnitEntriesWithoutAUsableClassAreSkippedAndLo
               Dictionary{{"class", "QVRTallixNoSuchUnit"}, {"name", "unknown-class"}},
               Dictionary{{"class", 5}, {"name", "numeric-class"}},
               Dictionary{{"class", "QVRTallixUnitCategory"}, {"name", "category-class"}},
-              Dictionary{{"class", "QVRTallixCurrencyUnit"}, {"name", "currency-not-yet"}},
+              Dictionary{{"class", "qvrtallixformulaunit"}, {"name", "wrong-case"}},
               "not a dictionary",
               Dictionary{{"class", "QVRTallixFormulaUnit"},
                          {"name", "odd-fields"},

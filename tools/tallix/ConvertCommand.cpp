@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "common/QVREnvironment.h"
+#include "tallix/RatesCommand.h"
 #include "tallix/TallixNumberArgument.h"
 #include "tallix/TallixUnitLookup.h"
+#include "units/QVRTallixCurrencyUnit.h"
+#include "units/QVRTallixCurrencyUnitCategory.h"
 #include "units/QVRTallixUnit.h"
 #include "units/QVRTallixUnitCategory.h"
 
@@ -132,8 +135,13 @@ Options:
   --category NAME   look for the units in this category only (name or title)
   -h, --help        show this help
 
-Exit status: 0 done; 2 bad usage, a value that is no number, or a unit or category
-that is unknown or ambiguous.
+Currencies ("tallix convert 100 USD EUR") convert by the cached exchange rates, or the
+bundled snapshot before the first download, and the result says the date of the rates
+(and their age when they are more than 7 days old). convert never downloads: 'tallix
+rates update' does.
+
+Exit status: 0 done; 1 a currency without an exchange rate; 2 bad usage, a value that is
+no number, or a unit or category that is unknown or ambiguous.
 )USAGE";
 }
 
@@ -186,10 +194,27 @@ int ConvertCommand::run(TallixIO& io) {
   const auto resolved = resolve(positional[1], positional[2], categories, categoryName.has_value());
   if (const auto* message = std::get_if<std::string>(&resolved)) return fail(*message, io);
   const Resolved& units = std::get<Resolved>(resolved);
+  const bool currencies = dynamic_cast<const QVRTallixCurrencyUnit*>(units.from) ||
+                          dynamic_cast<const QVRTallixCurrencyUnit*>(units.to);
+  for (const QVRTallixUnit* unit : {units.from, units.to}) {
+    if (currencies && !unit->isValid()) {
+      io.writeError("tallix convert: no exchange rate for " + unit->symbol() +
+                    "; 'tallix rates update' downloads the rates\n");
+      return TallixExitCode::failure;
+    }
+  }
   const QVRTallixNumber number(*value);
   const QVRTallixNumber result = QVRTallixUnit::convertNumber(&number, units.from, units.to)
                                      .value_or(QVRTallixNumber(QVRTallixDecimal::zero()));
-  io.write(units.to->formatedStringForNumber(result) + "\n");
+  std::string line = units.to->formatedStringForNumber(result);
+  // A currency result says how old its rates are: the cached ones, never a download.
+  if (currencies) {
+    line += "  (" +
+            RatesCommand::ratesNote(QVRTallixCurrencyUnitCategory::currencyUpdateDate(),
+                                    QVREnvironment::current().runLoop().now()) +
+            ")";
+  }
+  io.write(line + "\n");
   return TallixExitCode::success;
 }
 

@@ -6,6 +6,7 @@
 #include "tallix/ConvertCommand.h"
 #include "tallix/EvalCommand.h"
 #include "tallix/LineModeCommand.h"
+#include "tallix/RatesCommand.h"
 #include "tallix/SyncCommand.h"
 #include "tallix/TapeCommand.h"
 #include "tallix/UnitsCommand.h"
@@ -127,6 +128,7 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   commands.push_back(std::make_unique<LineModeCommand>());
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
+  commands.push_back(std::make_unique<RatesCommand>());
   commands.push_back(std::make_unique<SyncCommand>());
   commands.push_back(std::make_unique<TapeCommand>());
   return commands;

@@ -1,0 +1,7 @@
+#include "units/QVRTallixCurrencyRates.h"
+
+#include "common/QVREnvironment.h"
+
+QVRTallixCurrencyRates& QVRTallixCurrencyRates::current() {
+  return QVREnvironment::current().sharedInstance<QVRTallixCurrencyRates>();
+}
