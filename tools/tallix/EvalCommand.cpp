@@ -25,7 +25,8 @@ Options:
   --radians   angles in radians (default: degrees)
   --help      this text
 
-Exit status: 0 when every expression was read, 2 for a bad option or an unknown key name.
+Exit status: 0 when every expression was read, 2 for a bad option, an unknown key name or
+an unknown constant.
 )USAGE",
                      TallixKeyTyper::keysHelp());
 }
@@ -40,13 +41,14 @@ std::optional<std::string> EvalCommand::evaluatedLine(std::string_view text, boo
                                                       std::vector<QVRTallixKeyType>& keys,
                                                       std::string& unknownWord) {
   keys.clear();
-  if (auto unknown = typer.keyTypes(text, keys)) {
+  std::vector<QVRTallixNumber> constants;
+  if (auto unknown = typer.keyTypes(text, keys, constants)) {
     unknownWord = std::move(*unknown);
     return std::nullopt;
   }
   QVRTallixExpression expression;
   expression.setRadMode(radians);
-  for (const QVRTallixKeyType key : keys) expression.handleKey(key);
+  TallixKeyTyper::handleKeys(expression, keys, constants);
   return expression.stringDescription();
 }
 
