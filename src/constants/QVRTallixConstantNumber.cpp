@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::string_view titleKey = "title";
 
-
 std::vector<std::shared_ptr<QVRTallixConstantNumber>> merged(
     const std::vector<std::shared_ptr<QVRTallixGlobalConstantNumber>>& builtIn) {
   std::vector<std::shared_ptr<QVRTallixConstantNumber>> all(builtIn.begin(), builtIn.end());

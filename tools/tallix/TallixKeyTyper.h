@@ -52,8 +52,7 @@ class TallixKeyTyper {
   std::optional<std::string> keyTypes(std::string_view text, std::vector<QVRTallixKeyType>& keys,
                                       std::vector<QVRTallixNumber>& constants) const;
   // Types `keys` into `expression`, each constants key as the next of `constants`.
-  static void handleKeys(QVRTallixExpression& expression,
-                         const std::vector<QVRTallixKeyType>& keys,
+  static void handleKeys(QVRTallixExpression& expression, const std::vector<QVRTallixKeyType>& keys,
                          const std::vector<QVRTallixNumber>& constants);
 
   // The paragraph of the help texts that lists the keys and their names.
