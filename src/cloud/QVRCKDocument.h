@@ -119,6 +119,10 @@ class QVRCKDocument {
   bool needsToPost() const { return _needsToPost; }
   void setNeedsToPost(bool needsToPost);
 
+  // Whether a fetch of the record, or an upload, is under way.
+  bool isPolling() const { return _polling; }
+  bool isPosting() const { return _posting; }
+
   // Whether the document no longer talks to the cloud (for good, while it lives).
   bool isICloudDisabled() const { return _iCloudDisabled; }
   // The repeating poll timer; invalid while there is none.

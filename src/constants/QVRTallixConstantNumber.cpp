@@ -4,6 +4,7 @@
 
 #include "common/QVRKeyedArchiver.h"
 #include "common/QVRKeyedUnarchiver.h"
+#include "constants/QVRTallixCustomConstantNumber.h"
 #include "constants/QVRTallixGlobalConstantNumber.h"
 #include "constants/QVRTallixTitleCollator.h"
 
@@ -11,16 +12,10 @@ namespace {
 
 constexpr std::string_view titleKey = "title";
 
-// The user's own constants. They arrive with the custom-constants document; until then there
-// are none.
-std::vector<std::shared_ptr<QVRTallixConstantNumber>> customConstants() {
-  return {};
-}
-
 std::vector<std::shared_ptr<QVRTallixConstantNumber>> merged(
     const std::vector<std::shared_ptr<QVRTallixGlobalConstantNumber>>& builtIn) {
   std::vector<std::shared_ptr<QVRTallixConstantNumber>> all(builtIn.begin(), builtIn.end());
-  for (auto& custom : customConstants()) all.push_back(std::move(custom));
+  for (auto& custom : QVRTallixCustomConstantNumber::constants()) all.push_back(std::move(custom));
   QVRTallixConstantNumber::sortByTitle(all);
   return all;
 }
@@ -50,6 +45,9 @@ void QVRTallixConstantNumber::encodeWithCoder(QVRKeyedArchiver& coder) const {
 
 std::unique_ptr<QVRTallixConstantNumber> QVRTallixConstantNumber::initWithCoder(
     QVRKeyedUnarchiver& coder) {
+  if (coder.className() == QVRTallixCustomConstantNumber::decodableClassNames()[0]) {
+    return QVRTallixCustomConstantNumber::initWithCoder(coder);
+  }
   std::optional<QVRTallixNumber> number = QVRTallixNumber::initWithCoder(coder);
   if (!number) return nullptr;
   std::string title = coder.decodeStringForKey(titleKey).value_or("");

@@ -50,12 +50,14 @@ class QVRTallixConstantNumber {
   virtual std::vector<std::string_view> archiveSuperclassNames() const {
     return {QVRTallixNumber::archiveClassName()};
   }
-  static std::array<std::string_view, 2> decodableClassNames() {
-    return {"QVRTallixConstantNumber", "QVRTallixGlobalConstantNumber"};
+  static std::array<std::string_view, 3> decodableClassNames() {
+    return {"QVRTallixConstantNumber", "QVRTallixGlobalConstantNumber",
+            "QVRTallixCustomConstantNumber"};
   }
   virtual void encodeWithCoder(QVRKeyedArchiver& coder) const;
-  // A constant of the archived class (a built-in one decodes without name, shown); none when the
-  // number's record cannot be read.
+  // A constant of the archived class (a built-in one decodes without name, shown; a custom one
+  // with its identifier); none when the number's record cannot be read, or a custom constant's
+  // identifier.
   static std::unique_ptr<QVRTallixConstantNumber> initWithCoder(QVRKeyedUnarchiver& coder);
 
   // Sorts constants by title (stable, so equal titles keep their order).

@@ -60,8 +60,12 @@ class QVRTallixAnyNumber {
   // Keyed archives: the record of the held number's own class.
   std::string_view archiveClassName() const;
   std::vector<std::string_view> archiveSuperclassNames() const;
-  static std::array<std::string_view, 2> decodableClassNames() {
-    return {QVRTallixNumber::archiveClassName(), QVRTallixEditableNumber::archiveClassName()};
+  // A constant's record (built-in or custom) reads as the plain number of its value, as a
+  // component keeps a constant.
+  static std::array<std::string_view, 5> decodableClassNames() {
+    return {QVRTallixNumber::archiveClassName(), QVRTallixEditableNumber::archiveClassName(),
+            "QVRTallixConstantNumber", "QVRTallixGlobalConstantNumber",
+            "QVRTallixCustomConstantNumber"};
   }
   void encodeWithCoder(QVRKeyedArchiver& coder) const;
   static std::optional<QVRTallixAnyNumber> initWithCoder(QVRKeyedUnarchiver& coder);

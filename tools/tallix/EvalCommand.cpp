@@ -26,7 +26,8 @@ Options:
   --save      also save each calculation to the tape (see 'tallix tape')
   --help      this text
 
-Exit status: 0 when every expression was read, 2 for a bad option or an unknown key name.
+Exit status: 0 when every expression was read, 2 for a bad option, an unknown key name or
+an unknown constant.
 )USAGE",
                      TallixKeyTyper::keysHelp());
 }
@@ -41,13 +42,14 @@ std::optional<std::string> EvalCommand::evaluatedLine(std::string_view text, boo
                                                       std::vector<QVRTallixKeyType>& keys,
                                                       std::string& unknownWord, bool save) {
   keys.clear();
-  if (auto unknown = typer.keyTypes(text, keys)) {
+  std::vector<QVRTallixNumber> constants;
+  if (auto unknown = typer.keyTypes(text, keys, constants)) {
     unknownWord = std::move(*unknown);
     return std::nullopt;
   }
   QVRTallixExpression expression;
   expression.setRadMode(radians);
-  for (const QVRTallixKeyType key : keys) expression.handleKey(key);
+  TallixKeyTyper::handleKeys(expression, keys, constants);
   std::string line = expression.stringDescription();
   // Printed as without --save: the Equal that saving appends changes the result of a line that
   // ends with an operator ("85÷" prints 85, the tape keeps "85 ÷ =").

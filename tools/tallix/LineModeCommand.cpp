@@ -72,6 +72,7 @@ int LineModeCommand::run(TallixIO& io) {
   }
   const TallixKeyTyper typer;
   std::vector<QVRTallixKeyType> keys;
+  std::vector<QVRTallixNumber> constants;
   while (const auto line = io.readLine()) {
     const std::string_view command = trimmed(*line);
     if (command == "quit" || command == "exit" || command == "q") break;
@@ -80,13 +81,14 @@ int LineModeCommand::run(TallixIO& io) {
       continue;
     }
     keys.clear();
-    if (const auto unknown = typer.keyTypes(*line, keys)) {
+    constants.clear();
+    if (const auto unknown = typer.keyTypes(*line, keys, constants)) {
       io.writeError(fmt::format(
           "tallix: {}\n", TallixKeyTyper::unknownWordMessage(*unknown, *line, "type 'help'")));
       continue;
     }
     const std::shared_ptr<QVRTallixExpression> current = QVRTallixExpression::currentExpression();
-    for (const QVRTallixKeyType key : keys) current->handleKey(key);
+    TallixKeyTyper::handleKeys(*current, keys, constants);
     std::string printed = current->stringDescription();
     printed += '\n';
     io.write(printed);

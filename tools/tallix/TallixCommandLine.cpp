@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 
+#include "tallix/ConstantsCommand.h"
 #include "tallix/ConvertCommand.h"
 #include "tallix/EvalCommand.h"
 #include "tallix/LineModeCommand.h"
@@ -129,6 +130,7 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
   commands.push_back(std::make_unique<RatesCommand>());
+  commands.push_back(std::make_unique<ConstantsCommand>());
   commands.push_back(std::make_unique<SyncCommand>());
   commands.push_back(std::make_unique<TapeCommand>());
   return commands;

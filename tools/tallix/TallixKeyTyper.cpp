@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "expression/QVRTallixExpression.h"
+#include "tallix/TallixConstantLookup.h"
 
 namespace tallix {
 
@@ -29,6 +30,13 @@ std::size_t characterLength(unsigned char lead) {
   if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
   if (lead >= 0xC2) return 2;
   return 1;
+}
+
+// A title in braces without the blanks around it.
+std::string_view trimmedTitle(std::string_view title) {
+  const auto first = title.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return title.substr(first, title.find_last_not_of(' ') - first + 1);
 }
 
 }  // namespace
@@ -107,10 +115,53 @@ TallixKeyTyper::TallixKeyTyper() {
 
 std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
                                                     std::vector<QVRTallixKeyType>& keys) const {
+  return keyTypes(text, keys, nullptr);
+}
+
+std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
+                                                    std::vector<QVRTallixKeyType>& keys,
+                                                    std::vector<QVRTallixNumber>& constants) const {
+  return keyTypes(text, keys, &constants);
+}
+
+void TallixKeyTyper::handleKeys(QVRTallixExpression& expression,
+                                const std::vector<QVRTallixKeyType>& keys,
+                                const std::vector<QVRTallixNumber>& constants) {
+  std::size_t next = 0;
+  for (const QVRTallixKeyType key : keys) {
+    if (key == QVRTallixKeyTypeConstants && next < constants.size()) {
+      expression.addNumber(constants[next++]);
+    } else {
+      expression.handleKey(key);
+    }
+  }
+}
+
+std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
+                                                    std::vector<QVRTallixKeyType>& keys,
+                                                    std::vector<QVRTallixNumber>* constants) const {
   const std::size_t keysBefore = keys.size();
+  const std::size_t constantsBefore = constants ? constants->size() : 0;
+  const auto failed = [&](std::string_view word) {
+    keys.resize(keysBefore);
+    if (constants) constants->resize(constantsBefore, QVRTallixNumber());
+    return std::optional<std::string>(word);
+  };
   std::size_t index = 0;
   while (index < text.size()) {
     const char character = text[index];
+    if (character == '{' && constants) {
+      const std::size_t close = text.find('}', index + 1);
+      if (close == std::string_view::npos) return failed(text.substr(index));
+      const std::string_view title = trimmedTitle(text.substr(index + 1, close - index - 1));
+      const auto found = TallixConstantLookup::titled(title);
+      const auto* constant = std::get_if<TallixConstantLookup::Constant>(&found);
+      if (!constant) return failed(text.substr(index, close + 1 - index));
+      keys.push_back(QVRTallixKeyTypeConstants);
+      constants->push_back((*constant)->tallixNumber());
+      index = close + 1;
+      continue;
+    }
     if (isLetter(character)) {
       std::size_t end = index;
       while (end < text.size() && isLetter(text[end])) ++end;
@@ -128,8 +179,7 @@ std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
       } else if (const auto key = keyNamed(text.substr(index, end - index))) {
         keys.push_back(*key);
       } else {
-        keys.resize(keysBefore);
-        return std::string(text.substr(index, end - index));
+        return failed(text.substr(index, end - index));
       }
       index = end;
       continue;
@@ -172,7 +222,8 @@ std::string TallixKeyTyper::keysHelp() {
   return fmt::format(
       R"KEYS(Keys: digits, "." or "," (decimal separator), + - * / (also × − ÷), ^ (power), ( ) or [ ],
 % (percent), ! (factorial), @ (square), # (cube), √ (square root), ± (sign), E (times ten
-to the power), e (e to the power), C or c (clear); blanks are ignored.
+to the power), e (e to the power), C or c (clear); blanks are ignored. {{TITLE}} types the
+constant of that title ('{{g}} * 2', '{{Speed of Light}}'; see 'tallix constants').
 Key names: {}.
 Functions are postfix, as on the calculator: '30 sin' is the sine of 30, '2 sqrt' the
 square root of 2; 'rad' and 'deg' switch the angle unit.
@@ -182,6 +233,15 @@ square root of 2; 'rad' and 'deg' switch the angle unit.
 
 std::string TallixKeyTyper::unknownWordMessage(std::string_view word, std::string_view text,
                                                std::string_view help) {
+  if (word.starts_with("{")) {
+    if (!word.ends_with("}") || word.size() < 2) {
+      return fmt::format("missing '}}' after '{}' in '{}'", word, text);
+    }
+    const auto found = TallixConstantLookup::titled(trimmedTitle(word.substr(1, word.size() - 2)));
+    if (const auto* message = std::get_if<std::string>(&found)) {
+      return fmt::format("{} in '{}'", *message, text);
+    }
+  }
   return fmt::format("unknown key name '{}' in '{}' ({} for the key names)", word, text, help);
 }
 
