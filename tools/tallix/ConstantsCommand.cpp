@@ -2,16 +2,15 @@
 
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>
-#include <chrono>
-#include <functional>
 
 #include "common/QVREnvironment.h"
-#include "common/QVRPollRunLoop.h"
+#include "common/QVRRunLoop.h"
 #include "common/QVRString.h"
 #include "constants/QVRTallixConstantNumbersDocument.h"
 #include "constants/QVRTallixCustomConstantNumber.h"
 #include "constants/QVRTallixGlobalConstantNumber.h"
 #include "tallix/TallixConstantLookup.h"
+#include "tallix/TallixDocumentWait.h"
 #include "tallix/TallixNumberArgument.h"
 #include "tallix/TallixUnitLookup.h"
 
@@ -25,11 +24,6 @@ constexpr std::string_view kUsageLines =
     "usage: tallix constants [--all]\n"
     "       tallix constants add TITLE VALUE | remove REF | rename REF TITLE | hide REF | show REF";
 
-// How long a command waits for the store: the first poll (so the list is current) and the
-// upload of a change. A slow store delays the command by at most this much each time; what
-// is not done then is done at a later start.
-constexpr std::chrono::seconds kStoreWait{10};
-
 int usageError(std::string_view message, TallixIO& io) {
   io.writeError(fmt::format("tallix constants: {}\n{}\n", message, kUsageLines));
   return TallixExitCode::usage;
@@ -40,21 +34,10 @@ int refused(std::string_view message, TallixIO& io) {
   return TallixExitCode::failure;
 }
 
-// Runs the program's run loop while `busy` holds, for at most kStoreWait. Other run loops (the
-// tests' virtual time) are driven by their owner.
-void waitWhile(const std::function<bool()>& busy) {
-  auto* loop = dynamic_cast<QVRPollRunLoop*>(&QVREnvironment::current().runLoop());
-  if (!loop) return;
-  const auto deadline = std::chrono::steady_clock::now() + kStoreWait;
-  while (busy() && std::chrono::steady_clock::now() < deadline) {
-    loop->runOnce(std::chrono::milliseconds(50));
-  }
-}
-
 // The document, once its first poll has ended.
 QVRTallixConstantNumbersDocument& openedDocument() {
   auto& document = QVRTallixConstantNumbersDocument::constantNumbersDocument();
-  waitWhile([&] { return document.isPolling(); });
+  TallixDocumentWait::untilPolled(document);
   return document;
 }
 
@@ -64,7 +47,7 @@ void saveChanges() {
   if (!document.needsToSave()) return;
   // The save timers run at termination; the program's own termination finds nothing left.
   QVREnvironment::current().runLoop().terminate();
-  waitWhile([&] { return document.isPosting(); });
+  TallixDocumentWait::whileBusy([&] { return document.isPosting(); });
 }
 
 // A title can be typed back in braces: one line of clean text without braces.

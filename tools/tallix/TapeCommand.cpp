@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "expression/QVRTallixExpression.h"
+#include "tallix/TallixDocumentWait.h"
+#include "tape/QVRTallixTape.h"
 
 namespace tallix {
 
@@ -88,6 +90,14 @@ int usageError(TallixIO& io, std::string_view message) {
   return TallixExitCode::usage;
 }
 
+// The shared tape, once its first poll has ended, so that the listing and the numbers of
+// entries include what other machines saved.
+QVRTallixTape& openedTape() {
+  QVRTallixTape& tape = QVRTallixTape::tape();
+  TallixDocumentWait::untilPolled(tape);
+  return tape;
+}
+
 }  // namespace
 
 std::string TapeCommand::usage() const {
@@ -166,7 +176,7 @@ int TapeCommand::run(TallixIO& io) {
                               ? fmt::format("{} takes one REF", subcommand->name)
                               : fmt::format("{} takes no arguments", subcommand->name));
   }
-  QVRTallixTape& tape = QVRTallixTape::tape();
+  QVRTallixTape& tape = openedTape();
   if (subcommand->name == "clear") {
     tape.removeAllExpressions();
     return TallixExitCode::success;
@@ -219,7 +229,7 @@ int TapeCommand::list(const std::vector<std::string>& options, TallixIO& io) con
     }
   }
 
-  const QVRTallixTape& tape = QVRTallixTape::tape();
+  const QVRTallixTape& tape = openedTape();
   struct Entry {
     std::uint64_t number;
     const QVRTallixExpression* expression;
@@ -264,7 +274,7 @@ int TapeCommand::exportCSV(const std::vector<std::string>& options, TallixIO& io
     return usageError(io, "export needs --csv (the one format there is)");
   }
   std::string text = "expression,result\r\n";
-  for (const auto& expression : QVRTallixTape::tape().expressions()) {
+  for (const auto& expression : openedTape().expressions()) {
     const auto [expressionText, result] = textAndResult(*expression);
     text += csvField(expressionText) + "," + csvField(result) + "\r\n";
   }

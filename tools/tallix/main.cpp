@@ -6,6 +6,7 @@
 #include "common/QVRPollRunLoop.h"
 #include "common/QVRRunLoop.h"
 #include "tallix/TallixCommandLine.h"
+#include "tallix/TallixDocumentWait.h"
 #include "tallix/TallixIO.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +17,8 @@ int main(int argc, char** argv) {
   tallix::TallixStandardIO io;
   tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
   const int status = commandLine.run(std::vector<std::string>(argv + 1, argv + argc), io);
-  // Leaving runs the timers that save at termination (the current expression, documents).
-  environment->runLoop().terminate();
+  // Leaving runs the timers that save at termination (the current expression, documents), and
+  // what changed is uploaded before the program ends.
+  tallix::TallixDocumentWait::terminate();
   return status;
 }
