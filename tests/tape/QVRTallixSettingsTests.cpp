@@ -5,88 +5,107 @@
 
 #include "common/QVRUserDefaults.h"
 #include "support/NotificationRecorder.h"
+#include "support/PropertyListTesting.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TallixTest.h"
 #include "tape/QVRTallixSettings.h"
 
 namespace {
 
-class QVRTallixSettingsTests : public TallixTest {};
-
-using Getter = bool (QVRTallixSettings::*)() const;
-using Setter = void (QVRTallixSettings::*)(bool);
-const struct {
-  const char* key;
-  Getter get;
-  Setter set;
-} settingsRows[] = {
-    {"soundsEnabled", &QVRTallixSettings::soundsEnabled, &QVRTallixSettings::setSoundsEnabled},
-    {"currencyMode", &QVRTallixSettings::currencyMode, &QVRTallixSettings::setCurrencyMode},
-    {"roundedButtons", &QVRTallixSettings::hasRoundedButtons,
-     &QVRTallixSettings::setRoundedButtons},
-    {"copyTapeResultsToClipboard", &QVRTallixSettings::copyHistoryTapeResultsToClipboard,
-     &QVRTallixSettings::setCopyHistoryTapeResultsToClipboard},
+class QVRTallixSettingsTests : public TallixTest {
+ protected:
+  // The stored value under `key`: "true", "false", "absent", or "other".
+  std::string stored(std::string_view key) {
+    const std::optional<QVRPropertyList> value = environment().userDefaults().objectForKey(key);
+    if (!value) return "absent";
+    if (const bool* flag = value->boolean()) return *flag ? "true" : "false";
+    return "other";
+  }
 };
 
-// Each row: the stored values of the four keys (none: absent), then what they read as.
+const char* const keys[] = {"soundsEnabled", "currencyMode", "roundedButtons",
+                            "copyTapeResultsToClipboard"};
+
 TEST_F(QVRTallixSettingsTests, StoredValuesAreReadOnceWithSoundsOnWhenAbsent) {
-  using Stored = std::optional<QVRPropertyList>;
   const struct {
-    Stored stored[4];
-    bool read[4];
+    std::optional<QVRPropertyList> sounds, currency, rounded, copy;
+    bool expectSounds, expectCurrency, expectRounded, expectCopy;
   } rows[] = {
-      {{std::nullopt, std::nullopt, std::nullopt, std::nullopt}, {true, false, false, false}},
-      {{false, true, true, true}, {false, true, true, true}},
+      {std::nullopt, std::nullopt, std::nullopt, std::nullopt, true, false, false, false},
+      {false, true, true, true, false, true, true, true},
+      {true, false, false, false, true, false, false, false},
       // The platform's loose readings: numbers and "YES"; anything else reads as false.
-      {{std::int64_t{0}, "YES", std::int64_t{2}, QVRPropertyList::Data{1}},
-       {false, true, true, false}},
-      {{"maybe", std::nullopt, std::nullopt, std::nullopt}, {false, false, false, false}},
+      {std::int64_t{0}, "YES", std::int64_t{2}, QVRPropertyList::Data{1}, false, true, true, false},
+      {"maybe", std::nullopt, std::nullopt, std::nullopt, false, false, false, false},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.stored));
     ScopedEnvironment scoped("en_US");
     QVREnvironment& environment = scoped.environment();
+    const std::optional<QVRPropertyList> values[] = {row.sounds, row.currency, row.rounded,
+                                                     row.copy};
     for (std::size_t i = 0; i < 4; ++i) {
-      if (row.stored[i]) environment.userDefaults().setObject(settingsRows[i].key, *row.stored[i]);
+      if (values[i]) environment.userDefaults().setObject(keys[i], *values[i]);
     }
+    SCOPED_TRACE(::testing::PrintToString(values));
+    EXPECT_EQ(environment.soundsEnabled(), std::nullopt);
     const QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
+    EXPECT_EQ(settings.soundsEnabled(), row.expectSounds);
+    EXPECT_EQ(settings.currencyMode(), row.expectCurrency);
+    EXPECT_EQ(settings.hasRoundedButtons(), row.expectRounded);
+    EXPECT_EQ(settings.copyHistoryTapeResultsToClipboard(), row.expectCopy);
+    // The sound service is told at once; nothing is written.
+    EXPECT_EQ(environment.soundsEnabled(), row.expectSounds);
     for (std::size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ((settings.*settingsRows[i].get)(), row.read[i]) << settingsRows[i].key;
-      // Nothing is written by reading.
-      EXPECT_EQ(environment.userDefaults().objectForKey(settingsRows[i].key), row.stored[i]);
+      EXPECT_EQ(environment.userDefaults().objectForKey(keys[i]), values[i]) << keys[i];
     }
-    // The sound service is told at once.
-    EXPECT_EQ(environment.soundsEnabled(), row.read[0]);
   }
 }
 
-// A setter stores a change under its key, and nothing for the same value; a change of the
-// currency mode is announced once, after the new value is stored.
-TEST_F(QVRTallixSettingsTests, SettersStoreChangesAndTheCurrencyModeIsAnnounced) {
+TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSameValue) {
   QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-  QVRUserDefaults& defaults = environment().userDefaults();
-  NotificationRecorder changes(
-      environment().notificationCenter(),
-      std::string(QVRTallixSettingsCurrencyModeChangedNotification), nullptr, [&] {
-        const bool on = defaults.objectForKey("currencyMode") == QVRPropertyList(true);
-        return std::string(on ? "on" : "off");
-      });
-  for (const auto& row : settingsRows) {
+  const struct {
+    const char* key;
+    void (QVRTallixSettings::*set)(bool);
+    bool (QVRTallixSettings::*get)() const;
+    bool initial;
+  } rows[] = {
+      {"soundsEnabled", &QVRTallixSettings::setSoundsEnabled, &QVRTallixSettings::soundsEnabled,
+       true},
+      {"currencyMode", &QVRTallixSettings::setCurrencyMode, &QVRTallixSettings::currencyMode,
+       false},
+      {"roundedButtons", &QVRTallixSettings::setRoundedButtons,
+       &QVRTallixSettings::hasRoundedButtons, false},
+      {"copyTapeResultsToClipboard", &QVRTallixSettings::setCopyHistoryTapeResultsToClipboard,
+       &QVRTallixSettings::copyHistoryTapeResultsToClipboard, false},
+  };
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.key);
-    const bool initial = (settings.*row.get)();
-    (settings.*row.set)(initial);
-    EXPECT_FALSE(defaults.objectForKey(row.key));
-    (settings.*row.set)(!initial);
-    EXPECT_EQ((settings.*row.get)(), !initial);
-    EXPECT_EQ(defaults.objectForKey(row.key), QVRPropertyList(!initial));
-    (settings.*row.set)(!initial);
-    (settings.*row.set)(initial);
-    EXPECT_EQ(defaults.objectForKey(row.key), QVRPropertyList(initial));
+    (settings.*row.set)(row.initial);
+    EXPECT_EQ(stored(row.key), "absent");
+    (settings.*row.set)(!row.initial);
+    EXPECT_EQ((settings.*row.get)(), !row.initial);
+    EXPECT_EQ(stored(row.key), row.initial ? "false" : "true");
+    (settings.*row.set)(row.initial);
+    EXPECT_EQ(stored(row.key), row.initial ? "true" : "false");
   }
+  EXPECT_EQ(stored("copyHistoryTapeResultsToClipboard"), "absent");
+}
+
+TEST_F(QVRTallixSettingsTests, ACurrencyModeChangePostsOnceAfterTheValueIsStored) {
+  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
+  NotificationRecorder changes(environment().notificationCenter(),
+                               std::string(QVRTallixSettingsCurrencyModeChangedNotification),
+                               nullptr, [this] { return stored("currencyMode"); });
+  settings.setCurrencyMode(false);
+  EXPECT_EQ(changes.count(), 0u);
+  settings.setCurrencyMode(true);
+  settings.setCurrencyMode(true);
+  settings.setRoundedButtons(true);
+  settings.setSoundsEnabled(false);
+  settings.setCurrencyMode(false);
   ASSERT_EQ(changes.count(), 2u);
-  EXPECT_EQ(changes.records()[0].snapshot, "on");
-  EXPECT_EQ(changes.records()[1].snapshot, "off");
-  EXPECT_EQ(environment().soundsEnabled(), true);
+  EXPECT_EQ(changes.records()[0].snapshot, "true");
+  EXPECT_EQ(changes.records()[1].snapshot, "false");
 }
 
 }  // namespace
