@@ -21,11 +21,8 @@ struct Group {
 };
 
 constexpr Group groups[] = {
-    {"numbers", "numbers/"},
-    {"units", "units/"},
-    {"keys", "keys/"},
-    {"eval", "eval/"},
-    {"tape", "tape/"},
+    {"numbers", "numbers/"}, {"units", "units/"}, {"keys", "keys/"},
+    {"eval", "eval/"},       {"tape", "tape/"},
 };
 
 }  // namespace

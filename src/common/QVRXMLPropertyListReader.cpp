@@ -23,7 +23,9 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
-std::string_view nameOf(const xmlNode* node) { return QVRXMLDocument::nameOf(node); }
+std::string_view nameOf(const xmlNode* node) {
+  return QVRXMLDocument::nameOf(node);
+}
 
 std::string_view contentOf(const xmlNode* node) {
   return node->content ? std::string_view(reinterpret_cast<const char*>(node->content)) : "";

@@ -65,20 +65,20 @@ TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTake
 
 TEST_F(QVRTallixUnitBadInputTests, UnitEntriesWithoutAUsableClassAreSkippedAndLogged) {
   useCatalogue({categoryEntry(
-      "Odd", {plainUnit("base"), Dictionary{{"name", "no-class"}},
-              Dictionary{{"class", "QVRTallixNoSuchUnit"}, {"name", "unknown-class"}},
-              Dictionary{{"class", 5}, {"name", "numeric-class"}},
-              Dictionary{{"class", "QVRTallixUnitCategory"}, {"name", "category-class"}},
-              Dictionary{{"class", "qvrtallixformulaunit"}, {"name", "wrong-case"}},
-              "not a dictionary",
-              Dictionary{{"class", "QVRTallixFormulaUnit"},
-                         {"name", "odd-fields"},
-                         {"title", 3},
-                         {"symbol", Array{"s"}},
-                         {"hidden", "YES"},
-                         {"to", 1000},
-                         {"from", Array{"X"}}},
-              Dictionary{{"class", "QVRTallixFormulaUnit"}, {"hidden", 0}}})});
+      "Odd",
+      {plainUnit("base"), Dictionary{{"name", "no-class"}},
+       Dictionary{{"class", "QVRTallixNoSuchUnit"}, {"name", "unknown-class"}},
+       Dictionary{{"class", 5}, {"name", "numeric-class"}},
+       Dictionary{{"class", "QVRTallixUnitCategory"}, {"name", "category-class"}},
+       Dictionary{{"class", "qvrtallixformulaunit"}, {"name", "wrong-case"}}, "not a dictionary",
+       Dictionary{{"class", "QVRTallixFormulaUnit"},
+                  {"name", "odd-fields"},
+                  {"title", 3},
+                  {"symbol", Array{"s"}},
+                  {"hidden", "YES"},
+                  {"to", 1000},
+                  {"from", Array{"X"}}},
+       Dictionary{{"class", "QVRTallixFormulaUnit"}, {"hidden", 0}}})});
   QVRTallixUnitCategory* odd = QVRTallixUnitCategory::categoryNamed("Odd");
   ASSERT_NE(odd, nullptr);
   EXPECT_EQ(odd->units().size(), 3u);
