@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "cloud/QVRCKMergeContents.h"
 #include "cloud/QVRTallixCommon.h"
 #include "common/QVRArray.h"
 #include "common/QVREnvironment.h"
@@ -56,18 +57,14 @@ QVRCKDocument::Contents QVRTallixConstantNumbersDocument::decodeContents(
 
 QVRCKDocument::Contents QVRTallixConstantNumbersDocument::mergeLocalContents(
     const Contents& local, const Contents& server) {
-  if (!local) return server;
-  if (!server) return local;
-  const auto* localConstants = constantsContents(local);
-  const auto* serverConstants = constantsContents(server);
-  if (!localConstants || !serverConstants) {
-    QVRLogger::logFormat("Couldn't merge " + local->description() + " with " +
-                         server->description());
-    return local;
-  }
-  return std::make_shared<QVRTallixConstantNumbersContents>(
-      QVRArray::arrayByMergingWithArray(serverConstants->constants(), &localConstants->constants(),
-                                        IdentifierHash{}, SameIdentifier{}));
+  return QVRCKMergeContents<QVRTallixConstantNumbersContents>(
+      local, server,
+      [](const QVRTallixConstantNumbersContents& localConstants,
+         const QVRTallixConstantNumbersContents& serverConstants) {
+        return std::make_shared<QVRTallixConstantNumbersContents>(QVRArray::arrayByMergingWithArray(
+            serverConstants.constants(), &localConstants.constants(), IdentifierHash{},
+            SameIdentifier{}));
+      });
 }
 
 QVRTallixConstantNumbersDocument::List QVRTallixConstantNumbersDocument::constants() const {

@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include "cloud/QVRCKMergeContents.h"
 #include "cloud/QVRTallixCommon.h"
 #include "common/QVRArray.h"
 #include "common/QVREnvironment.h"
@@ -141,23 +142,19 @@ QVRCKDocument::Contents QVRTallixTape::decodeContents(const QVRKeyedUnarchiver::
 
 QVRCKDocument::Contents QVRTallixTape::mergeLocalContents(const Contents& local,
                                                           const Contents& server) {
-  if (!local) return server;
-  if (!server) return local;
-  const auto* localTape = dynamic_cast<const QVRTallixTapeContents*>(local.get());
-  const auto* serverTape = dynamic_cast<const QVRTallixTapeContents*>(server.get());
-  if (!localTape || !serverTape) {
-    QVRLogger::logFormat("Couldn't merge " + local->description() + " with " +
-                         server->description());
-    return local;
-  }
-  auto expressions = QVRArray::arrayByMergingWithArray(
-      serverTape->expressions(), &localTape->expressions(), UUIDHash{}, UUIDEqual{});
-  const std::vector<std::string> noIdentifiers;
-  const auto& localFavorites = localTape->favoriteUUIDs();
-  auto favoriteUUIDs =
-      QVRArray::arrayByMergingWithArray(serverTape->favoriteUUIDs().value_or(noIdentifiers),
-                                        localFavorites ? &*localFavorites : nullptr);
-  return std::make_shared<QVRTallixTapeContents>(std::move(expressions), std::move(favoriteUUIDs));
+  return QVRCKMergeContents<QVRTallixTapeContents>(
+      local, server,
+      [](const QVRTallixTapeContents& localTape, const QVRTallixTapeContents& serverTape) {
+        auto expressions = QVRArray::arrayByMergingWithArray(
+            serverTape.expressions(), &localTape.expressions(), UUIDHash{}, UUIDEqual{});
+        const std::vector<std::string> noIdentifiers;
+        const auto& localFavorites = localTape.favoriteUUIDs();
+        auto favoriteUUIDs =
+            QVRArray::arrayByMergingWithArray(serverTape.favoriteUUIDs().value_or(noIdentifiers),
+                                              localFavorites ? &*localFavorites : nullptr);
+        return std::make_shared<QVRTallixTapeContents>(std::move(expressions),
+                                                       std::move(favoriteUUIDs));
+      });
 }
 
 const QVRTallixTapeContents* QVRTallixTape::tapeContents() const {

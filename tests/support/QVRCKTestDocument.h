@@ -8,6 +8,7 @@
 
 #include "cloud/QVRCKContainer.h"
 #include "cloud/QVRCKDocument.h"
+#include "cloud/QVRCKMergeContents.h"
 #include "common/QVRArray.h"
 #include "common/QVRException.h"
 #include "common/QVRKeyedArchiver.h"
@@ -75,21 +76,16 @@ class QVRCKTestDocument final : public QVRCKDocument {
   }
 
   static Contents mergeLocalContents(const Contents& local, const Contents& server) {
-    if (!local) return server;
-    if (!server) return local;
-    const auto* localItems = dynamic_cast<const QVRCKTestContents*>(local.get());
-    const auto* serverItems = dynamic_cast<const QVRCKTestContents*>(server.get());
-    if (!localItems || !serverItems) {
-      QVRLogger::logFormat("Couldn't merge " + local->description() + " with " +
-                           server->description());
-      return local;
-    }
-    auto merged = QVRArray::arrayByMergingWithArray(serverItems->items(), &localItems->items());
-    for (const auto& item : merged) {
-      if (item == "merge raises")
-        throw QVRException("NSInternalInconsistencyException", "cannot merge");
-    }
-    return std::make_shared<QVRCKTestContents>(std::move(merged));
+    return QVRCKMergeContents<QVRCKTestContents>(
+        local, server,
+        [](const QVRCKTestContents& localItems, const QVRCKTestContents& serverItems) {
+          auto merged = QVRArray::arrayByMergingWithArray(serverItems.items(), &localItems.items());
+          for (const auto& item : merged) {
+            if (item == "merge raises")
+              throw QVRException("NSInternalInconsistencyException", "cannot merge");
+          }
+          return std::make_shared<QVRCKTestContents>(std::move(merged));
+        });
   }
 
   std::vector<std::string> items() const {
