@@ -3,20 +3,14 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <charconv>
 
 #include "constants/QVRTallixCustomConstantNumber.h"
 #include "constants/QVRTallixGlobalConstantNumber.h"
+#include "tallix/TallixText.h"
 
 namespace tallix {
 
 namespace {
-
-bool sameIgnoringCase(std::string_view left, std::string_view right) {
-  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return std::equal(left.begin(), left.end(), right.begin(), right.end(),
-                    [&](char a, char b) { return lower(a) == lower(b); });
-}
 
 // Whether the constant goes by `title` (its title or its configuration name).
 template <class Same>
@@ -47,7 +41,7 @@ TallixConstantLookup::Found TallixConstantLookup::titled(std::string_view title)
   for (const bool ignoringCase : {false, true}) {
     std::vector<Constant> matches;
     for (const auto& constant : constants) {
-      if (ignoringCase ? goesBy(*constant, title, sameIgnoringCase)
+      if (ignoringCase ? goesBy(*constant, title, equalIgnoringASCIICase)
                        : goesBy(*constant, title, exact)) {
         matches.push_back(constant);
       }
@@ -69,13 +63,10 @@ TallixConstantLookup::Found TallixConstantLookup::referenced(std::string_view re
   const std::vector<Constant> constants = all();
   for (const auto& constant : constants) {
     const auto* custom = dynamic_cast<const QVRTallixCustomConstantNumber*>(constant.get());
-    if (custom && sameIgnoringCase(custom->uuid(), reference)) return constant;
+    if (custom && equalIgnoringASCIICase(custom->uuid(), reference)) return constant;
   }
-  std::size_t number = 0;
-  const auto* end = reference.data() + reference.size();
-  const auto parsed = std::from_chars(reference.data(), end, number);
-  if (!reference.empty() && parsed.ec == std::errc() && parsed.ptr == end) {
-    if (number >= 1 && number <= constants.size()) return constants[number - 1];
+  if (const auto number = wholeNumber(reference)) {
+    if (*number >= 1 && *number <= constants.size()) return constants[*number - 1];
     return fmt::format(
         "no constant number {} (the constants are numbered 1 to {}, see 'tallix "
         "constants --all')",

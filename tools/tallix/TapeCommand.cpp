@@ -3,12 +3,11 @@
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <nlohmann/json.hpp>
 
 #include "expression/QVRTallixExpression.h"
 #include "tallix/TallixDocumentWait.h"
+#include "tallix/TallixText.h"
 #include "tape/QVRTallixTape.h"
 
 namespace tallix {
@@ -81,10 +80,6 @@ std::pair<std::string, std::string> textAndResult(const QVRTallixExpression& exp
   return {line.substr(0, end), result};
 }
 
-bool equalIgnoringCase(char a, char b) {
-  return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-}
-
 int usageError(TallixIO& io, std::string_view message) {
   io.writeError(fmt::format("tallix tape: {} (see 'tallix tape --help')\n", message));
   return TallixExitCode::usage;
@@ -128,11 +123,8 @@ std::string TapeCommand::csvField(std::string_view text) {
 
 TapeCommand::Lookup TapeCommand::lookup(const QVRTallixTape& tape, std::string_view reference) {
   const auto& expressions = tape.expressions();
-  std::uint64_t number = 0;
-  const auto [end, error] =
-      std::from_chars(reference.data(), reference.data() + reference.size(), number);
-  if (!reference.empty() && error == std::errc() && end == reference.data() + reference.size()) {
-    if (number >= 1 && number <= expressions.size()) return {expressions[number - 1], {}};
+  if (const auto number = wholeNumber(reference)) {
+    if (*number >= 1 && *number <= expressions.size()) return {expressions[*number - 1], {}};
     return {nullptr,
             fmt::format("no entry {} on the tape (it holds {})", reference, expressions.size())};
   }
@@ -144,10 +136,7 @@ TapeCommand::Lookup TapeCommand::lookup(const QVRTallixTape& tape, std::string_v
   QVRTallixTape::Expression found;
   for (const auto& expression : expressions) {
     const std::string& uuid = expression->uuid();
-    if (uuid.size() < reference.size() ||
-        !std::equal(reference.begin(), reference.end(), uuid.begin(), equalIgnoringCase)) {
-      continue;
-    }
+    if (!hasPrefixIgnoringASCIICase(uuid, reference)) continue;
     if (uuid.size() == reference.size()) return {expression, {}};
     if (found && !found->isEqual(*expression)) {
       return {nullptr,
@@ -218,12 +207,9 @@ int TapeCommand::list(const std::vector<std::string>& options, TallixIO& io) con
       } else {
         value = option.substr(7);
       }
-      std::uint64_t count = 0;
-      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), count);
-      if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
-        return usageError(io, fmt::format("--last needs a number, not '{}'", value));
-      }
-      last = count;
+      const auto count = wholeNumber(value);
+      if (!count) return usageError(io, fmt::format("--last needs a number, not '{}'", value));
+      last = *count;
     } else {
       return usageError(io, fmt::format("unknown option '{}'", option));
     }
