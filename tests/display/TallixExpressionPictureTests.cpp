@@ -4,6 +4,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -23,26 +24,19 @@ Surface readPNG(const std::filesystem::path& file) {
 // The share of pixels whose channels differ by more than a little (anti-aliasing may change
 // between cairo and FreeType versions); 1 for pictures of other sizes.
 double differingShare(cairo_surface_t* left, cairo_surface_t* right) {
-  const int width = cairo_image_surface_get_width(left);
-  const int height = cairo_image_surface_get_height(left);
+  const int width = cairo_image_surface_get_width(left),
+            height = cairo_image_surface_get_height(left);
   if (width != cairo_image_surface_get_width(right) ||
       height != cairo_image_surface_get_height(right) || width * height == 0) {
     return 1;
   }
+  // Both ARGB32 of one width: rows of 4 × width bytes, no padding.
+  const unsigned char *a = cairo_image_surface_get_data(left),
+                      *b = cairo_image_surface_get_data(right);
   int differing = 0;
-  for (int y = 0; y < height; ++y) {
-    const unsigned char* a = cairo_image_surface_get_data(left) +
-                             static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(left);
-    const unsigned char* b = cairo_image_surface_get_data(right) +
-                             static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(right);
-    for (int x = 0; x < width * 4; x += 4) {
-      for (int channel = 0; channel < 4; ++channel) {
-        if (std::abs(a[x + channel] - b[x + channel]) > 24) {
-          ++differing;
-          break;
-        }
-      }
-    }
+  for (int i = 0; i < 4 * width * height; i += 4) {
+    differing += std::max({std::abs(a[i] - b[i]), std::abs(a[i + 1] - b[i + 1]),
+                           std::abs(a[i + 2] - b[i + 2]), std::abs(a[i + 3] - b[i + 3])}) > 24;
   }
   return static_cast<double>(differing) / (width * height);
 }
@@ -63,17 +57,16 @@ TEST_F(TallixExpressionPictureTest, PicturesMatchTheGoldenImages) {
   const std::filesystem::path golden =
       std::filesystem::path(TALLIX_TEST_SOURCE_DIR) / "display/golden";
   const bool update = std::getenv("TALLIX_UPDATE_GOLDEN") != nullptr;
+  using copyOptions = std::filesystem::copy_options;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expression);
-    const auto drawn = environment().temporaryDirectory() / (std::string(c.name) + ".png");
-    const auto svg = environment().temporaryDirectory() / (std::string(c.name) + ".svg");
+    const auto drawn = environment().temporaryDirectory() / "drawn.png";
+    const auto svg = environment().temporaryDirectory() / "drawn.svg";
     const TallixOutcome outcome = tallixRun(
         {"render", c.expression, "--png", drawn.string(), "--svg", svg.string(), "--scale", "2"});
     ASSERT_EQ(outcome.status, 0) << outcome.error;
     const auto expected = golden / (std::string(c.name) + ".png");
-    if (update)
-      std::filesystem::copy_file(drawn, expected,
-                                 std::filesystem::copy_options::overwrite_existing);
+    if (update) std::filesystem::copy_file(drawn, expected, copyOptions::overwrite_existing);
     const Surface picture = readPNG(drawn), reference = readPNG(expected);
     ASSERT_EQ(cairo_surface_status(reference.get()), CAIRO_STATUS_SUCCESS) << expected;
     EXPECT_LT(differingShare(picture.get(), reference.get()), 0.01);
@@ -83,45 +76,12 @@ TEST_F(TallixExpressionPictureTest, PicturesMatchTheGoldenImages) {
   }
 }
 
-TEST_F(TallixExpressionPictureTest, ErrorsHaveTheirExitStatus) {
-  const std::string unwritable = "/nonexistent-directory/picture";
-  const std::string good = (environment().temporaryDirectory() / "good.png").string();
-  struct Case {
-    std::vector<std::string> arguments;
-    int status;
-    const char* error;
-  } cases[] = {
-      {{"render", "1", "--png", unwritable + ".png"},
-       1,
-       "tallix render: cannot write /nonexistent-directory/picture.png: error while writing to "
-       "output stream\n"},
-      {{"render", "--svg", unwritable + ".svg", "1"},
-       1,
-       "tallix render: cannot write /nonexistent-directory/picture.svg: error while writing to "
-       "output stream\n"},
-      {{"render", "1", "--png", good, "--scale", "17"},
-       2,
-       "tallix render: --scale needs a number above 0 and at most 16, not '17' (see 'tallix "
-       "render --help')\n"},
-      {{"render", "1", "--png"},
-       2,
-       "tallix render: --png needs a value (see 'tallix render --help')\n"},
-      {{"render", "1"},
-       2,
-       "tallix render: no picture file: give --png FILE or --svg FILE (see 'tallix render "
-       "--help')\n"},
-      {{"render", "--png", good, "--"},
-       2,
-       "tallix render: no expression to draw (see 'tallix render --help')\n"},
-      {{"render", "--png", good, "--", "--5"}, 0, ""},
-      {{"render", "2", "--png", good, "--scale", "16", "--radians"}, 0, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.arguments.back());
-    const TallixOutcome outcome = tallixRun(c.arguments);
-    EXPECT_EQ(outcome.status, c.status);
-    EXPECT_EQ(outcome.error, c.error);
-  }
+TEST_F(TallixExpressionPictureTest, AnUnwritableFileFails) {
+  const TallixOutcome outcome = tallixRun({"render", "1", "--png", "/nonexistent-directory/a.png"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.error,
+            "tallix render: cannot write /nonexistent-directory/a.png: error while writing to "
+            "output stream\n");
 }
 
 }  // namespace
