@@ -19,7 +19,7 @@ struct QVRTallixExpressionDisplayMetrics {
   double borderRadius = QVRTallixExpressionDisplayItemBorderRadius;
   double borderPadding = QVRTallixExpressionBorderPadding;
   double itemPadding = QVRTallixExpressionItemPadding;
-  // The vertical position given to "(" and ")" items, which sit slightly lower than the glyph's
-  // baseline position says.
+  // The vertical position given to "(" and ")" items, upwards like glyph positions: one point
+  // up centres the parentheses, which reach below the baseline, on the digits.
   double parenthesisY = 1.0;
 };
