@@ -8,6 +8,7 @@
 #include "tallix/EvalCommand.h"
 #include "tallix/LineModeCommand.h"
 #include "tallix/RatesCommand.h"
+#include "tallix/RenderCommand.h"
 #include "tallix/SyncCommand.h"
 #include "tallix/TapeCommand.h"
 #include "tallix/UnitsCommand.h"
@@ -133,6 +134,7 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   commands.push_back(std::make_unique<ConstantsCommand>());
   commands.push_back(std::make_unique<SyncCommand>());
   commands.push_back(std::make_unique<TapeCommand>());
+  commands.push_back(std::make_unique<RenderCommand>());
   return commands;
 }
 

@@ -1,0 +1,93 @@
+// The glyph engine (scripts, marks, fonts, images) and the SVG width reader behind its images.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "display/QVRGlyphLayoutEngine.h"
+#include "display/QVRSVGImageSize.h"
+#include "display/QVRTallixExpressionDisplayItem.h"
+#include "support/TallixTest.h"
+
+namespace {
+
+class QVRGlyphLayoutEngineTest : public TallixTest {
+ protected:
+  QVRGlyphLayoutEngine& engine() { return *QVRGlyphLayoutEngine::sharedEngine(); }
+};
+
+TEST_F(QVRGlyphLayoutEngineTest, ShapesLeftToRightInTheTextsScript) {
+  struct Case {
+    const char* text;
+    hb_script_t script;
+  } cases[] = {
+      {"π", HB_SCRIPT_LATIN},        {"2π+1", HB_SCRIPT_LATIN},    {"αβ", HB_SCRIPT_GREEK},
+      {"π١٢", HB_SCRIPT_ARABIC},     {"(12)", HB_SCRIPT_LATIN},    {"אב", HB_SCRIPT_HEBREW},
+      {"\xff\xfe", HB_SCRIPT_LATIN}, {"e\u0301", HB_SCRIPT_LATIN},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(QVRGlyphLayoutEngine::scriptOfText(c.text), c.script);
+    // Left to right in the text's order, whatever the script.
+    const auto glyphs = engine().layoutLine(c.text, 15).value();
+    for (std::size_t i = 1; i < glyphs.size(); ++i) {
+      EXPECT_GE(glyphs[i].cluster, glyphs[i - 1].cluster);
+      EXPECT_GE(glyphs[i].x, glyphs[i - 1].x);
+    }
+  }
+  EXPECT_EQ(engine().layoutLine("1", 0), std::nullopt);
+}
+
+TEST_F(QVRGlyphLayoutEngineTest, AMarkStaysWithItsDigit) {
+  std::vector<QVRTallixExpressionDisplayItem> items = {
+      QVRTallixExpressionDisplayItem::initWithDigit("5\u0301"),
+      QVRTallixExpressionDisplayItem::initWithDigit("6")};
+  QVRTallixExpressionDisplayItem::layoutDisplayItems(items, QVRTallixTextAttributes(engine()));
+  EXPECT_EQ(items[0].frame().width, std::ceil(engine().widthOfText("5", 15)));
+  EXPECT_EQ(items[1].frame().x, engine().widthOfText("5\u0301", 15));
+}
+
+TEST_F(QVRGlyphLayoutEngineTest, EveryShownOperationHasItsImage) {
+  for (const QVRTallixOperationInfo& info : QVRTallixOperationTable) {
+    if (info.name == "OpenParenthesis" || info.name == "CloseParenthesis" || info.name == "Equal") {
+      continue;
+    }
+    SCOPED_TRACE(info.name);
+    EXPECT_GT(engine().widthOfImage("Expression_" + std::string(info.name)).value_or(0), 10);
+  }
+  EXPECT_GT(engine().widthOfImage("Expression_TrigMode_Degree").value_or(0), 10);
+  EXPECT_GT(engine().widthOfImage("Expression_TrigMode_Radian").value_or(0), 10);
+  for (const char* name : {"Expression_none", "../images/Expression_Add", ".hidden", ""}) {
+    EXPECT_EQ(engine().widthOfImage(name), std::nullopt) << name;
+  }
+  const auto missing = QVRGlyphLayoutEngine::engineWithFontFile("/nonexistent/font.ttf", "");
+  EXPECT_EQ(missing.value, nullptr);
+  EXPECT_EQ(missing.error, "cannot open the font /nonexistent/font.ttf");
+}
+
+TEST(QVRSVGImageSize, ReadsTheRootWidth) {
+  struct Case {
+    const char* document;
+    std::optional<double> width;
+  } cases[] = {
+      {R"(<svg xmlns="http://www.w3.org/2000/svg" width="28" height="17"/>)", 28},
+      {R"(<s:svg xmlns:s="http://www.w3.org/2000/svg" width=" 12.5px "/>)", 12.5},
+      {R"(<svg width="18pt"/>)", 24},
+      {R"(<svg width="2.54cm"/>)", 96},
+      {R"(<svg viewBox="0,0 31.5 17"/>)", 31.5},
+      {R"(<svg width="50%" viewBox="0 0 31 17"/>)", std::nullopt},
+      {R"(<svg width="-4"/>)", std::nullopt},
+      {R"(<svg width="1e300"/>)", std::nullopt},
+      {R"(<html width="20"/>)", std::nullopt},
+      {R"(<svg width="20">)", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.document);
+    const std::string_view text = c.document;
+    EXPECT_EQ(QVRSVGImageSize::widthFromData(
+                  {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}),
+              c.width);
+  }
+}
+
+}  // namespace

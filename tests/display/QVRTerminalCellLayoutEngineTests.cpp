@@ -1,0 +1,75 @@
+// The terminal-cell engine: cell widths of characters and the texts drawn for images.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "display/QVRTallixExpressionDisplayItem.h"
+#include "display/QVRTerminalCellLayoutEngine.h"
+#include "support/TallixTest.h"
+
+namespace {
+
+using Engine = QVRTerminalCellLayoutEngine;
+using Item = QVRTallixExpressionDisplayItem;
+
+class QVRTerminalCellLayoutEngineTest : public TallixTest {};
+
+TEST_F(QVRTerminalCellLayoutEngineTest, LinesCountCellsPerCharacter) {
+  struct Case {
+    const char* text;
+    std::vector<std::size_t> clusters;
+    std::vector<double> widths;
+  } cases[] = {
+      {"12.5", {0, 1, 2, 3}, {1, 1, 1, 1}},
+      {"×÷−√", {0, 2, 4, 7}, {1, 1, 1, 1}},  // East Asian ambiguous: narrow
+      {"中５a", {0, 3, 6}, {2, 2, 1}},
+      {"e\u0301x", {0, 3}, {1, 1}},            // a combining mark joins its base
+      {"\u0301", {0}, {0}},                    // a lone mark takes no cell
+      {"\xF0\x9F\x98\x80!", {0, 4}, {2, 1}},   // emoji
+      {"\xE1\x84\x80\xE1\x85\xA1", {0}, {2}},  // a Hangul syllable from its jamo
+      {"\x01\r\n", {0, 1}, {1, 1}},            // controls show as one replacement each
+      {"\xff\xfe"
+       "1",
+       {0, 1, 2},
+       {1, 1, 1}},  // bad bytes likewise
+      {"\u200d\u200f", {0, 3}, {0, 0}},
+  };
+  Engine engine;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::vector<QVRLaidOutGlyph> glyphs = engine.layoutLine(c.text, 15).value();
+    ASSERT_EQ(glyphs.size(), c.clusters.size());
+    double x = 0;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+      EXPECT_EQ(glyphs[i].cluster, c.clusters[i]);
+      EXPECT_EQ(glyphs[i].advance, c.widths[i]);
+      EXPECT_EQ(glyphs[i].x, x);
+      x += c.widths[i];
+    }
+    EXPECT_EQ(engine.widthOfText(c.text, 15), x);
+  }
+}
+
+TEST_F(QVRTerminalCellLayoutEngineTest, ImagesAreShortTexts) {
+  struct Case {
+    const char* imageName;
+    std::optional<std::string> text;
+  } cases[] = {
+      {"Expression_Subtract", "−"},
+      {"Expression_LOG10", "log₁₀"},
+      {"Expression_TrigMode_Radian", "[RAD]"},
+      {"Expression_none", std::nullopt},
+      {"Add", std::nullopt},
+  };
+  Engine engine;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.imageName);
+    EXPECT_EQ(Engine::textForImageName(c.imageName), c.text);
+    EXPECT_EQ(engine.widthOfImage(c.imageName),
+              c.text ? std::optional<double>(engine.widthOfText(*c.text, 1)) : std::nullopt);
+  }
+  EXPECT_EQ(Engine::cellText(Item::initWithDigit("a\x07")), "a\uFFFD");
+}
+
+}  // namespace

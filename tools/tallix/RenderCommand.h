@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tallix/TallixCommand.h"
+
+namespace tallix {
+
+// `tallix render [--radians] [--scale N] --png FILE | --svg FILE [--] EXPR…`: types the
+// expression as `tallix eval` does, lays its display items out with the glyph engine and draws
+// them into a PNG or SVG file (or both).
+class RenderCommand final : public TallixCommand {
+ public:
+  std::string_view name() const override { return "render"; }
+  std::string_view summary() const override {
+    return "draw an expression as a picture: tallix render '2+3' --png sum.png";
+  }
+  std::string usage() const override;
+  // Takes every argument as it is: expressions such as "-5" are no options.
+  void configure(CLI::App& command) override;
+  int run(TallixIO& io) override;
+
+ private:
+  CLI::App* _command = nullptr;
+};
+
+}  // namespace tallix
