@@ -12,8 +12,20 @@
 #include "display/QVRSVGImageSize.h"
 #include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
+#include "tallix/RenderCommand.h"
+#include "tallix/TallixRenderDrawing.h"
 
 namespace {
+
+// tallix render as the tallix-render program runs it, in this process.
+TallixOutcome renderRun(const std::vector<std::string>& arguments) {
+  std::vector<std::unique_ptr<tallix::TallixCommand>> commands;
+  commands.push_back(std::make_unique<tallix::RenderCommand>(&tallix::TallixRenderDrawing::run));
+  tallix::TallixCommandLine commandLine(std::move(commands));
+  tallix::TallixBufferIO io;
+  const int status = commandLine.run(arguments, io);
+  return {status, io.output(), io.error()};
+}
 
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
@@ -62,7 +74,7 @@ TEST_F(TallixExpressionPictureTest, PicturesMatchTheGoldenImages) {
     SCOPED_TRACE(c.expression);
     const auto drawn = environment().temporaryDirectory() / "drawn.png";
     const auto svg = environment().temporaryDirectory() / "drawn.svg";
-    const TallixOutcome outcome = tallixRun(
+    const TallixOutcome outcome = renderRun(
         {"render", c.expression, "--png", drawn.string(), "--svg", svg.string(), "--scale", "2"});
     ASSERT_EQ(outcome.status, 0) << outcome.error;
     const auto expected = golden / (std::string(c.name) + ".png");
@@ -77,11 +89,22 @@ TEST_F(TallixExpressionPictureTest, PicturesMatchTheGoldenImages) {
 }
 
 TEST_F(TallixExpressionPictureTest, AnUnwritableFileFails) {
-  const TallixOutcome outcome = tallixRun({"render", "1", "--png", "/nonexistent-directory/a.png"});
+  const TallixOutcome outcome = renderRun({"render", "1", "--png", "/nonexistent-directory/a.png"});
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.error,
             "tallix render: cannot write /nonexistent-directory/a.png: error while writing to "
             "output stream\n");
+}
+
+// tallix hands render to the tallix-render program beside it, with the arguments as given.
+TEST_F(TallixExpressionPictureTest, TallixStartsTheDrawingProgram) {
+  const auto drawn = environment().temporaryDirectory() / "sum.png";
+  const std::string command = "'" + std::string(TALLIX_BINARY) + "' --radians render 2+3 --png '" +
+                              drawn.string() + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const Surface picture = readPNG(drawn);
+  EXPECT_EQ(cairo_surface_status(picture.get()), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(tallixRun({"render", "--help"}).output.rfind("usage: tallix render", 0), 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "tallix/RatesCommand.h"
 #include "tallix/RenderCommand.h"
 #include "tallix/SyncCommand.h"
+#include "tallix/TallixSiblingProgram.h"
 #include "tallix/TapeCommand.h"
 #include "tallix/UnitsCommand.h"
 
@@ -134,7 +135,12 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   commands.push_back(std::make_unique<ConstantsCommand>());
   commands.push_back(std::make_unique<SyncCommand>());
   commands.push_back(std::make_unique<TapeCommand>());
-  commands.push_back(std::make_unique<RenderCommand>());
+  commands.push_back(std::make_unique<RenderCommand>([](const std::vector<std::string>& arguments,
+                                                        TallixIO& io) {
+    std::vector<std::string> forwarded{"render"};
+    forwarded.insert(forwarded.end(), arguments.begin(), arguments.end());
+    return TallixSiblingProgram::replaceProcess("tallix-render", forwarded, "tallix render: ", io);
+  }));
   return commands;
 }
 
