@@ -123,20 +123,17 @@ TEST_F(QVRTallixUnitBadInputTests, CorruptArchivedUnitsAndCategoriesDecodeToNone
     }
     return archive;
   };
-  const struct {
-    const char* title;
-    std::string_view key;
-    Change change;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* title; std::string_view key; Change change; } cases[] = {
       {"a name that is no text", "toFormula", [](auto& record) { record["name"] = 17; }},
       {"a category reference out of range", "toFormula",
        [](auto& record) { record["category"] = QVRPropertyList::UID{999}; }},
-      {"a visibility that is text", "toFormula",
-       [](auto& record) { record["defaultHidden"] = "yes"; }},
+      {"a visibility that is text", "toFormula", [](auto& record) { record["defaultHidden"] = "yes"; }},
       {"units that are text", "defaultToUnitName", [](auto& record) { record["units"] = "metre"; }},
       {"units that refer to the category itself", "defaultToUnitName",
        [](auto& record) { record["units"] = record["name"]; }},
   };
+  // clang-format on
   for (const auto& item : cases) {
     SCOPED_TRACE(item.title);
     EXPECT_EQ(decodeUnit(changed(item.key, item.change)), nullptr);
