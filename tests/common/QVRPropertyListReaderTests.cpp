@@ -199,20 +199,13 @@ TEST(QVRXMLPropertyListReader, DocumentsReadAsTheirValues) {
   struct Case { const char* name; std::string body; QVRPropertyList expected; };
   const std::vector<Case> cases = {
       {"every scalar",
-       "<dict><key>b</key><true/><key>f</key><false/><key>i</key><integer>-42</integer>"
-       "<key>r</key><real>2.5</real><key>s</key><string>a &amp; b &lt; c</string>"
-       "<key>d</key><date>2001-01-01T00:00:00Z</date><key>x</key><data>AAEC</data></dict>",
-       QVRPropertyList::Dictionary{{"b", true},
-                                   {"f", false},
-                                   {"i", std::int64_t{-42}},
-                                   {"r", 2.5},
-                                   {"s", "a & b < c"},
-                                   {"d", QVRPropertyList::Date{0}},
-                                   {"x", QVRPropertyList::Data{0, 1, 2}}}},
-      {"libplist's infinities", "<array><real>+infinity</real><real>-infinity</real></array>",
-       QVRPropertyList::Array{HUGE_VAL, -HUGE_VAL}},
-      {"reals beyond double", "<array><real>1e400</real><real>-1e-400</real></array>",
-       QVRPropertyList::Array{HUGE_VAL, -0.0}},
+       "<dict><key>b</key><true/><key>f</key><false/><key>i</key><integer>-42</integer><key>r</key><real>2.5</real>"
+       "<key>s</key><string>a &amp; b &lt; c</string><key>d</key><date>2001-01-01T00:00:00Z</date><key>x</key>"
+       "<data>AAEC</data></dict>",
+       QVRPropertyList::Dictionary{{"b", true}, {"f", false}, {"i", std::int64_t{-42}}, {"r", 2.5}, {"s", "a & b < c"},
+                                   {"d", QVRPropertyList::Date{0}}, {"x", QVRPropertyList::Data{0, 1, 2}}}},
+      {"libplist's infinities", "<array><real>+infinity</real><real>-infinity</real></array>", QVRPropertyList::Array{HUGE_VAL, -HUGE_VAL}},
+      {"reals beyond double", "<array><real>1e400</real><real>-1e-400</real></array>", QVRPropertyList::Array{HUGE_VAL, -0.0}},
   };
   // clang-format on
   for (const auto& testCase : cases) {
@@ -233,15 +226,14 @@ TEST(QVRXMLPropertyListReader, DocumentsReadAsTheirValues) {
 }
 
 TEST(QVRXMLPropertyListReader, HostileAndBrokenDocumentsAreRefused) {
-  struct Case {
-    const char* name;
-    std::string document;
-  };
   const std::string laughs =
       "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\">"
       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
       "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]><plist><string>&d;&d;&d;</string></plist>";
-  const std::vector<Case> cases = {
+  const struct {
+    const char* name;
+    std::string document;
+  } cases[] = {
       {"entity expansion", laughs},
       {"a key without its value", xmlDocument("<dict><key>a</key></dict>")},
       {"an element property lists do not have", xmlDocument("<set/>")},

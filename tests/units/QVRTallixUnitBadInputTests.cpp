@@ -32,12 +32,10 @@ TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTake
   environment().userDefaults().setObject("TestLength.DefaultFromUnit", Array{"x"});
   environment().userDefaults().setObject("unit.TestLength.metre.hidden", "garbage");
   useCatalogue({"Length", Array{1, 2}, lengthCategory(),
-                Dictionary{{"name", 12},
-                           {"title", Array{"x"}},
-                           {"units", "metre"},
-                           {"precision", "many"},
-                           {"defaultFromUnitName", 3},
-                           {"class", 99}},
+                // clang-format off
+                Dictionary{{"name", 12}, {"title", Array{"x"}}, {"units", "metre"}, {"precision", "many"},
+                           {"defaultFromUnitName", 3}, {"class", 99}},
+                // clang-format on
                 Dictionary{{"name", "NegativePrecision"}, {"precision", -4}},
                 Dictionary{{"name", "BoolPrecision"}, {"precision", true}},
                 Dictionary{{"name", "RealPrecision"}, {"precision", 2.9}},
