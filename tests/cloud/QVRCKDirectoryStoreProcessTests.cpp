@@ -29,14 +29,6 @@ namespace {
 
 constexpr const char* kVariable = "TALLIX_STORE_DEVICE";
 
-std::vector<std::string> itemsIn(const std::filesystem::path& file) {
-  const auto bytes = QVRFileReader::contentsOfFile(file);
-  QVRKeyedUnarchiver unarchiver(bytes.value.value_or(QVRPropertyList::Data{}), {});
-  const auto contents = QVRCKTestDocument::decodeContents(unarchiver.valueForKey("contents"));
-  const auto* items = dynamic_cast<const QVRCKTestContents*>(contents.get());
-  return items ? items->items() : std::vector<std::string>{};
-}
-
 // Runs this program as the devices ("DEVICE SEED EDITS" each) at once; answers whether it ended
 // well.
 bool runDevices(const std::filesystem::path& root, const std::vector<std::string>& devices) {
@@ -139,13 +131,13 @@ TEST(QVRCKDirectoryStoreProcesses, TwoDevicesConvergeWithEveryEdit) {
     // Both edit at once, then each starts again and syncs, one after the other.
     const bool ran = runDevices(root, {task(0, edits), task(1, edits)}) &&
                      runDevices(root, {task(0, 0)}) && runDevices(root, {task(1, 0)});
-    const auto items = itemsIn(root / "device0/Documents/Shared.doc/contents");
+    const auto items = QVRCKTestItemsIn(root / "device0/Documents/Shared.doc/contents");
     std::set<std::string> expected;
     for (int edit = 0; edit < edits * 2; ++edit) {
       expected.insert("d" + std::to_string(edit % 2) + "e" + std::to_string(edit / 2));
     }
     EXPECT_TRUE(ran);
-    EXPECT_EQ(items, itemsIn(root / "device1/Documents/Shared.doc/contents"));
+    EXPECT_EQ(items, QVRCKTestItemsIn(root / "device1/Documents/Shared.doc/contents"));
     EXPECT_EQ(std::set<std::string>(items.begin(), items.end()), expected);
     EXPECT_EQ(items.size(), expected.size());
     if (HasFailure())

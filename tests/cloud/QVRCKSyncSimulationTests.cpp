@@ -48,23 +48,7 @@ struct SimulatedCrash {
 struct Statistics {
   std::size_t schedules = 0, edits = 0, lostEdits = 0, errors = 0, lostReplies = 0, timeouts = 0,
               lostPushes = 0, crashesWhileWriting = 0, restarts = 0, fullDisks = 0;
-  std::size_t faults() const {
-    return errors + lostReplies + timeouts + lostPushes + crashesWhileWriting + restarts +
-           fullDisks;
-  }
 };
-
-Strings itemsOf(const QVRPropertyList::Data& bytes) {
-  QVRKeyedUnarchiver unarchiver(bytes, {});
-  auto contents = QVRCKTestDocument::decodeContents(unarchiver.valueForKey("contents"));
-  const auto* items = dynamic_cast<const QVRCKTestContents*>(contents.get());
-  return items ? items->items() : Strings{};
-}
-
-Strings itemsIn(const std::filesystem::path& file) {
-  auto bytes = QVRFileReader::contentsOfFile(file);
-  return bytes.value ? itemsOf(*bytes.value) : Strings{};
-}
 
 // The disk of one device: the real system calls (without fsync: the simulation kills processes,
 // it does not cut the power), which can be set to crash the process at the n-th call from now,
@@ -77,13 +61,8 @@ class DeviceDisk {
   void armCrash(int callsFromNow) { _countdown = callsFromNow; }
   // While full, every write fails with ENOSPC; while read-only, no file can be made in the
   // documents folder.
-  void setFull(bool full) { _full = full; }
-  void setReadOnly(bool readOnly) { _readOnly = readOnly; }
-  void disarm() {
-    _countdown = 0;
-    _full = false;
-    _readOnly = false;
-  }
+  void setFull(bool full, bool readOnly) { _full = full, _readOnly = readOnly; }
+  void disarm() { _countdown = 0, _full = _readOnly = false; }
 
   QVRFileWriter::SystemCalls calls() {
     const auto real = QVRFileWriter::systemCalls();
@@ -111,10 +90,7 @@ class DeviceDisk {
           }
           return real.write(descriptor, bytes, count);
         },
-        [this](int) {
-          step();
-          return 0;
-        },
+        [this](int) { return step(), 0; },
         [this, real](int descriptor) {
           step();
           _open.erase(descriptor);
@@ -128,10 +104,7 @@ class DeviceDisk {
           if (dies) crash();
           return result;
         },
-        [this, real](const char* path) {
-          step();
-          return real.unlink(path);
-        },
+        [this, real](const char* path) { return step(), real.unlink(path); },
     };
   }
 
@@ -213,7 +186,7 @@ class SyncSimulation {
         if (!_devices[index].document) start(index);
         // Turned off for the life of the process by an error (maybe one sent before the faults
         // stopped): the user starts the program again.
-        if (_devices[index].document->isICloudDisabled()) restart(index);
+        if (_devices[index].document->isICloudDisabled()) kill(index, 0);
       }
       guarded([&] { runLoop().advanceBy(100s); });
     }
@@ -285,10 +258,7 @@ class SyncSimulation {
     Device& device = _devices[index];
     const double now = seconds();
     for (auto& each : _devices) {
-      if (now >= each.fullUntil) {
-        each.disk->setFull(false);
-        each.disk->setReadOnly(false);
-      }
+      if (now >= each.fullUntil) each.disk->setFull(false, false);
     }
     if (!device.document && now >= device.downUntil) {
       start(index);
@@ -316,8 +286,7 @@ class SyncSimulation {
       QVRLogger::logFormat("== device " + std::to_string(index) +
                            (full ? "'s disk is full" : "'s documents are read-only"));
       ++_statistics.fullDisks;
-      device.disk->setFull(full);
-      device.disk->setReadOnly(!full);
+      device.disk->setFull(full, !full);
       device.fullUntil = now + uniform(5, 400);
     } else if (roll < 0.93) {
       QVRLogger::logFormat("== device " + std::to_string(index) + " will crash while writing");
@@ -354,8 +323,6 @@ class SyncSimulation {
                                                           device.storage);
   }
 
-  void restart(std::size_t index) { kill(index, 0); }
-
   void kill(std::size_t index, double downtime) {
     QVRLogger::logFormat("== device " + std::to_string(index) + " dies");
     Device& device = _devices[index];
@@ -373,7 +340,7 @@ class SyncSimulation {
     if (std::filesystem::path(path).filename() != "contents") return;
     Device& device = _devices[index];
     if (device.unwritten.empty()) return;
-    for (const auto& item : itemsIn(path)) device.unwritten.erase(item);
+    for (const auto& item : QVRCKTestItemsIn(path)) device.unwritten.erase(item);
   }
 
   bool converged() {
@@ -402,7 +369,7 @@ class SyncSimulation {
 
   Strings serverItemList() {
     auto bytes = _database->serverAsset(kName, "contents");
-    return bytes ? itemsOf(*bytes) : Strings{};
+    return (bytes ? QVRCKTestItemsOf(*bytes) : std::nullopt).value_or(Strings{});
   }
 
   std::string state() {
@@ -442,7 +409,7 @@ class SyncSimulation {
     for (std::size_t index = 0; index < _devices.size(); ++index) {
       Device& device = _devices[index];
       const auto directory = device.storage.documentsDirectory / kName;
-      if (itemsIn(directory / "contents") != items)
+      if (QVRCKTestItemsIn(directory / "contents") != items)
         return "device " + std::to_string(index) + "'s file differs";
       auto record = QVRKeyedUnarchiver::unarchiveObjectWithFile<QVRCKRecord>(
           directory / "record", QVRCKRecord::archiveClassNames());
@@ -452,7 +419,7 @@ class SyncSimulation {
     }
     // Started again, no device finds anything to upload.
     const std::size_t saves = _database->callCount(QVRCKMemoryDatabase::Operation::saveRecord);
-    for (std::size_t index = 0; index < _devices.size(); ++index) restart(index);
+    for (std::size_t index = 0; index < _devices.size(); ++index) kill(index, 0);
     runLoop().advanceBy(130s);
     if (_database->callCount(QVRCKMemoryDatabase::Operation::saveRecord) != saves || !converged()) {
       return "a restart after convergence uploaded again: " + state();
@@ -499,11 +466,11 @@ TEST(QVRCKSyncSimulation, EveryEditReachesEveryDeviceWhateverTheNetworkDoes) {
       for (const auto& line : simulation.logLines()) std::cout << line << '\n';
     }
   }
-  std::cout << "sync simulation: " << statistics.schedules << " schedules, " << statistics.edits
-            << " edits (" << statistics.lostEdits << " lost in crashes before they were written), "
-            << statistics.faults() << " faults: " << statistics.errors << " errors, "
-            << statistics.lostReplies << " lost replies, " << statistics.timeouts << " timeouts, "
-            << statistics.lostPushes << " lost pushes, " << statistics.restarts << " restarts, "
-            << statistics.crashesWhileWriting << " crashes while writing, " << statistics.fullDisks
+  const Statistics& s = statistics;
+  std::cout << "sync simulation: " << s.schedules << " schedules, " << s.edits << " edits ("
+            << s.lostEdits << " lost in crashes before they were written), " << s.errors
+            << " errors, " << s.lostReplies << " lost replies, " << s.timeouts << " timeouts, "
+            << s.lostPushes << " lost pushes, " << s.restarts << " restarts, "
+            << s.crashesWhileWriting << " crashes while writing, " << s.fullDisks
             << " spells of a full disk or read-only documents\n";
 }

@@ -86,19 +86,15 @@ TEST_F(QVRCKWebDAVDatabaseTests, CredentialsOpenThePrivateCollectionAndStayOutOf
   LoopbackApache apache;
   SKIP_WITHOUT_APACHE(apache);
   const std::string url = apache.origin() + "/private/";
-  struct Case {
-    std::string what;
-    std::optional<QVRCKCredentials> credentials;
-    std::int64_t code;
-  };
+  // clang-format off
+  struct Case { std::string what; std::optional<QVRCKCredentials> credentials; std::int64_t code; };
   const std::vector<Case> cases = {
       {"none", std::nullopt, QVRCKErrorNotAuthenticated},
-      {"wrong password", QVRCKCredentials("alice", LoopbackApache::password() + "x"),
-       QVRCKErrorNotAuthenticated},
-      {"unknown user", QVRCKCredentials("bob", LoopbackApache::password()),
-       QVRCKErrorNotAuthenticated},
+      {"wrong password", QVRCKCredentials("alice", LoopbackApache::password() + "x"), QVRCKErrorNotAuthenticated},
+      {"unknown user", QVRCKCredentials("bob", LoopbackApache::password()), QVRCKErrorNotAuthenticated},
       {"right", QVRCKCredentials("alice", LoopbackApache::password()), 0},
   };
+  // clang-format on
   for (const auto& each : cases) {
     SCOPED_TRACE(each.what);
     auto database = makeDatabase(url, each.credentials);
@@ -121,12 +117,8 @@ TEST_F(QVRCKWebDAVDatabaseTests, CredentialsOpenThePrivateCollectionAndStayOutOf
 // What a server answers maps to the codes that the document acts on; servers without strong
 // ETags are refused, saying what they lack.
 TEST_F(QVRCKWebDAVDatabaseTests, AnswersOfAnyServerMapToCloudCodes) {
-  struct Case {
-    int status;
-    std::string etag;
-    std::int64_t code;
-    std::string says;
-  };
+  // clang-format off
+  struct Case { int status; std::string etag; std::int64_t code; std::string says; };
   const std::vector<Case> cases = {
       {401, "", QVRCKErrorNotAuthenticated, "answered 401"},
       {403, "", QVRCKErrorNotAuthenticated, "answered 403"},
@@ -143,6 +135,7 @@ TEST_F(QVRCKWebDAVDatabaseTests, AnswersOfAnyServerMapToCloudCodes) {
       {200, "\"unquoted", QVRCKErrorIncompatibleVersion, "no ETag"},
       {200, "\"strong\"", QVRCKErrorUnknownItem, "unreadable record file"},
   };
+  // clang-format on
   const Case* current = nullptr;
   LoopbackHTTPServer server([&](httplib::Server& routes) {
     routes.Get(".*", [&](const httplib::Request&, httplib::Response& response) {

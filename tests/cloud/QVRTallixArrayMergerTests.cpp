@@ -102,12 +102,8 @@ void oracle(const std::vector<int>& source, const std::vector<int>& target, Rang
 }  // namespace
 
 TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
-  struct Case {
-    const char* name;
-    Strings source;
-    Strings target;
-    std::vector<Action> actions;
-  };
+  // clang-format off
+  struct Case { const char* name; Strings source; Strings target; std::vector<Action> actions; };
   const std::vector<Case> cases = {
       {"equal runs: the first one wins",
        {"a", "b", "d", "a", "b"},
@@ -118,6 +114,7 @@ TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
        {"a", "b", "a", "b"},
        {insert({3, 2}, {2, 2}), move({1, 2}, {0, 2}), remove({0, 1})}},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     const auto actions =

@@ -43,17 +43,15 @@ TEST(QVRArray, PrefixesWithTheGivenEquality) {
 }
 
 TEST(QVRArray, MergeByTheRule) {
-  const struct {
-    std::string server;
-    std::optional<std::string> local;
-    std::string merged;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string server; std::optional<std::string> local; std::string merged; } cases[] = {
       {"abcd", "abce", "abcde"},   {"ac", "abc", "abc"},   {"", "ab", "ab"},
       {"xa", "ya", "xya"},         {"ab", "bxay", "abxy"}, {"abc", "cba", "abc"},
       {"xyab", "abz", "xyabz"},    {"aXb", "aYb", "aXYb"}, {"aab", "bba", "ab"},
       {"cab", "xaybzc", "xcaybz"}, {"abab", "", "ab"},     {"ba", "axb", "bax"},
       {"xyz", "zAyB", "xyzAB"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.server + " + " + c.local.value_or("(none)"));
     const std::vector<char> server = chars(c.server);
@@ -64,8 +62,7 @@ TEST(QVRArray, MergeByTheRule) {
 }
 
 TEST(QVRArray, MergeComparesWithTheGivenEquality) {
-  const std::vector<std::string> server{"One", "Two"};
-  const std::vector<std::string> local{"one", "Three", "TWO"};
+  const std::vector<std::string> server{"One", "Two"}, local{"one", "Three", "TWO"};
   EXPECT_EQ(QVRArray::arrayByMergingWithArray(server, local, CaseFolded{}, CaseFolded{}),
             (std::vector<std::string>{"One", "Three", "Two"}))
       << "shared elements keep the server's copy";
@@ -99,7 +96,7 @@ std::vector<int> mergeByTheBook(const std::vector<int>& server, const std::vecto
   return result;
 }
 
-TEST(QVRArray, MergePropertiesAndTheBookOverRandomLists) {
+TEST(QVRArray, MergeAgreesWithTheBookOverRandomLists) {
   const std::uint64_t seed = SeededRandom::testSeed(0xAE76E);
   SCOPED_TRACE("TALLIX_TEST_SEED=" + std::to_string(seed));
   std::mt19937_64 random(seed);
@@ -122,35 +119,8 @@ TEST(QVRArray, MergePropertiesAndTheBookOverRandomLists) {
       }
     }
     const std::vector<int> merged = QVRArray::arrayByMergingWithArray(server, local);
-    const std::string context =
-        testing::PrintToString(server) + " + " + testing::PrintToString(local);
-    ASSERT_EQ(merged, mergeByTheBook(server, local)) << context;
-
-    // What the rule promises: every element of both once, the server's order, and each
-    // local-only element after the elements before it in the local list.
-    std::vector<int> unique;
-    for (int element : server) {
-      if (std::find(unique.begin(), unique.end(), element) == unique.end())
-        unique.push_back(element);
-    }
-    const auto at = [&](int element) { return std::find(merged.begin(), merged.end(), element); };
-    const auto inServer = [&](int element) {
-      return std::find(server.begin(), server.end(), element) != server.end();
-    };
-    std::vector<int> serverOrder;
-    std::copy_if(merged.begin(), merged.end(), std::back_inserter(serverOrder), inServer);
-    ASSERT_EQ(serverOrder, unique) << context;
-    std::set<int> both(server.begin(), server.end());
-    both.insert(local.begin(), local.end());
-    ASSERT_EQ(merged.size(), both.size()) << context;
-    for (std::size_t i = 0; i < local.size(); ++i) {
-      ASSERT_NE(at(local[i]), merged.end()) << context;
-      const auto first = local.begin() + static_cast<std::ptrdiff_t>(i);
-      if (inServer(local[i]) || std::find(local.begin(), first, local[i]) != first) continue;
-      for (std::size_t j = 0; j < i; ++j) {
-        ASSERT_LT(at(local[j]), at(local[i])) << context;
-      }
-    }
+    ASSERT_EQ(merged, mergeByTheBook(server, local))
+        << testing::PrintToString(server) << " + " << testing::PrintToString(local);
   }
 }
 

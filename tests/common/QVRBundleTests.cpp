@@ -59,12 +59,8 @@ TEST_F(QVRBundleTests, EveryBundledFileReads) {
 }
 
 TEST_F(QVRBundleTests, TextsFollowTheUsersLanguageThenEnglishThenTheKey) {
-  struct Case {
-    const char* locale;
-    const char* key;
-    const char* table;
-    const char* expected;
-  };
+  // clang-format off
+  struct Case { const char* locale; const char* key; const char* table; const char* expected; };
   const std::vector<Case> cases = {
       {"de_DE", "Length", "Length", "L\xC3\xA4nge"},
       {"de_DE", "Error", "Localizable", "Fehler"},
@@ -75,6 +71,7 @@ TEST_F(QVRBundleTests, TextsFollowTheUsersLanguageThenEnglishThenTheKey) {
       {"de_DE", "Metre", "NoSuchTable", "Metre"},
       {"de_DE", "Metre", "../en.lproj/Length", "Metre"},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(std::string(testCase.locale) + " " + testCase.key);
     environment().setLocaleIdentifier(testCase.locale);
@@ -85,16 +82,14 @@ TEST_F(QVRBundleTests, TextsFollowTheUsersLanguageThenEnglishThenTheKey) {
 }
 
 TEST_F(QVRBundleTests, LocalizationsComeFromTheLocaleIdentifier) {
-  struct Case {
-    const char* identifier;
-    std::string language;
-    std::optional<std::string> region;
-  };
+  // clang-format off
+  struct Case { const char* identifier; std::string language; std::optional<std::string> region; };
   const std::vector<Case> cases = {
       {"", "", std::nullopt},
       {"_US", "", std::nullopt},
       {"DE_de", "de", "DE"},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.identifier);
     const auto [language, region] = QVRBundle::languageAndRegion(testCase.identifier);

@@ -12,16 +12,15 @@
 namespace {
 
 TEST(QVRData, Crc32OfKnownVectors) {
-  const struct {
-    std::string bytes;
-    std::uint32_t crc;
-  } cases[] = {
+  // clang-format off
+  const struct { std::string bytes; std::uint32_t crc; } cases[] = {
       {"123456789", 0xCBF43926},
       {"", 0},
       {"abc", 0x352441C2},
       {"The quick brown fox jumps over the lazy dog", 0x414FA339},
       {std::string(32, '\0'), 0x190A55AD},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
     EXPECT_EQ(QVRData::crc32(c.bytes), c.crc);

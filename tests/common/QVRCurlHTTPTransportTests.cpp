@@ -134,28 +134,23 @@ TEST_F(QVRCurlHTTPTransportTests, FailuresEndWithTheirErrorCodes) {
   injected.headers.add("X-Note", "a\r\nEvil: b");
   QVRHTTPRequest slow = get(server.url("/slow"));
   slow.totalTimeout = 300ms;  // the server holds its answer for two seconds
-  const struct {
-    const char* name;
-    QVRHTTPRequest request;
-    std::int64_t code;
-  } cases[] = {
-      {"refused (nobody listens on port 1)", get("http://127.0.0.1:1/"),
-       QVRURLError::cannotConnectToHost},
+  // clang-format off
+  const struct { const char* name; QVRHTTPRequest request; std::int64_t code; } cases[] = {
+      {"refused (nobody listens on port 1)", get("http://127.0.0.1:1/"), QVRURLError::cannotConnectToHost},
       {"slow", slow, QVRURLError::timedOut},
       {"redirect loop", get(server.url("/loop")), QVRURLError::httpTooManyRedirects},
       {"redirect to a file", get(server.url("/to-file")), QVRURLError::unsupportedURL},
       {"one byte too many", get(server.url("/sized/1001")), QVRURLError::dataLengthExceedsMaximum},
-      {"chunked, too many", get(server.url("/chunked/5000")),
-       QVRURLError::dataLengthExceedsMaximum},
+      {"chunked, too many", get(server.url("/chunked/5000")), QVRURLError::dataLengthExceedsMaximum},
       {"body cut short", get(cutShort.url("/")), QVRURLError::networkConnectionLost},
       {"nothing answered", get(silent.url("/")), QVRURLError::networkConnectionLost},
       {"garbled status", get(garbled.url("/")), QVRURLError::badServerResponse},
       {"no URL", get(""), QVRURLError::badURL},
       {"URL with NUL", get(std::string("http://127.0.0.1/\0x", 19)), QVRURLError::badURL},
       {"header with a line break", injected, QVRURLError::badURL},
-      {"TLS to a plain server", get("https" + plain.url("/").substr(4)),
-       QVRURLError::secureConnectionFailed},
+      {"TLS to a plain server", get("https" + plain.url("/").substr(4)), QVRURLError::secureConnectionFailed},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QVRHTTPOutcome outcome = fetchAndWait(transport, c.request);
@@ -182,26 +177,16 @@ TEST_F(QVRCurlHTTPTransportTests, MethodsHeadersAndBodiesGoOutAsGiven) {
       "X-Folded: one\r\n two\r\nConnection: close\r\n\r\nok");
   QVRCurlHTTPTransport transport;
   const std::string xml = "<?xml version=\"1.0\"?><propfind xmlns=\"DAV:\"><allprop/></propfind>";
-  const struct {
-    const char* method;
-    QVRHTTPHeaders headers;
-    std::string body;
-    std::vector<std::string> expectedLines;
-    std::vector<std::string> absentLines;
-  } cases[] = {
-      {"PROPFIND",
-       {{"Depth", "1"}, {"Content-Type", "application/xml"}},
-       xml,
-       {"PROPFIND /dav/ HTTP/1.1", "Depth: 1", "Content-Type: application/xml",
-        "Content-Length: " + std::to_string(xml.size()), "User-Agent: tallix/1.0"},
-       {"Expect:"}},
-      {"PUT",
-       {{"If-Match", "\"v1\""}, {"X-Empty", ""}},
-       std::string("bin\0ary", 7),
-       {"PUT /dav/ HTTP/1.1", "If-Match: \"v1\"", "X-Empty:", "Content-Length: 7"},
-       {"Content-Type:", "Expect:"}},
-      {"GET", {}, "", {"GET /dav/ HTTP/1.1"}, {"Content-Length:"}},
+  // The lines the request's head must hold, and those it must not.
+  // clang-format off
+  const struct { const char* method; QVRHTTPHeaders headers; std::string body; std::vector<std::string> expectedLines, absentLines; } cases[] = {
+    {"PROPFIND", {{"Depth", "1"}, {"Content-Type", "application/xml"}}, xml, {"PROPFIND /dav/ HTTP/1.1", "Depth: 1",
+     "Content-Type: application/xml", "Content-Length: " + std::to_string(xml.size()), "User-Agent: tallix/1.0"}, {"Expect:"}},
+    {"PUT", {{"If-Match", "\"v1\""}, {"X-Empty", ""}}, std::string("bin\0ary", 7),
+     {"PUT /dav/ HTTP/1.1", "If-Match: \"v1\"", "X-Empty:", "Content-Length: 7"}, {"Content-Type:", "Expect:"}},
+    {"GET", {}, "", {"GET /dav/ HTTP/1.1"}, {"Content-Length:"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.method);
     QVRHTTPRequest request = get(dav.url("/dav/"));

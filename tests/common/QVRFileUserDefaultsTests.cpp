@@ -63,19 +63,16 @@ TEST_F(QVRFileUserDefaultsTests, ValuesPersistAcrossInstancesAndUnchangedValuesA
 // Whatever the file holds that is no dictionary is moved aside, logged, and the defaults start
 // empty; the next change writes a fresh file and leaves the old bytes where they were put.
 TEST_F(QVRFileUserDefaultsTests, AnUnreadableFileIsKeptAsideAndNeverOverwritten) {
-  struct Case {
-    const char* name;
-    std::string contents;
-    std::string errorText;
-  };
+  // clang-format off
+  struct Case { const char* name; std::string contents; std::string errorText; };
   const std::vector<Case> cases = {
       {"garbage", "garbage", "malformed data: not a property list"},
-      {"a list", "<plist><array/></plist>",
-       "unexpected root object: the defaults are no dictionary"},
+      {"a list", "<plist><array/></plist>", "unexpected root object: the defaults are no dictionary"},
       {"a binary list with bad references",
        std::string("bplist00\xA1\x05", 10) + std::string(32, '\0'),
        "malformed data: binary property list with bad integer sizes"},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     std::filesystem::remove_all(folder());
@@ -126,20 +123,18 @@ TEST_F(QVRFileUserDefaultsTests, AFileThatCannotBeReadIsNeverOverwritten) {
 }
 
 TEST(QVRFileUserDefaults, DefaultPathFollowsTheDataRootAndTheXDGVariables) {
-  struct Case {
-    std::map<std::string, std::string> variables;
-    std::string expected;
-  };
+  // clang-format off
+  struct Case { std::map<std::string, std::string> variables; std::string expected; };
   const std::vector<Case> cases = {
       {{{"HOME", "/home/u"}}, "/home/u/.config/tallix/defaults.plist"},
       {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/xdg"}}, "/xdg/tallix/defaults.plist"},
-      {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "relative"}},
-       "/home/u/.config/tallix/defaults.plist"},
+      {{{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "relative"}}, "/home/u/.config/tallix/defaults.plist"},
       {{{"HOME", "/home/u"},
         {"XDG_CONFIG_HOME", "/xdg"},
         {"TALLIX_APPLICATION_SUPPORT", "/data/root"}},
        "/data/root/defaults.plist"},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.expected);
     const auto lookup = [&](const char* name) -> const char* {

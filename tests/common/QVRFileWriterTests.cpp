@@ -51,13 +51,12 @@ TEST_F(QVRFileWriterTests, WritesMakeParentsReplaceTheOldContentsAndLeaveNothing
 TEST_F(QVRFileWriterTests, AFailureAtAnyStepKeepsTheOldFile) {
   const auto path = directory() / "target";
   ASSERT_FALSE(QVRFileWriter::writeAtomically(path, bytesOf("old")));
-  struct Case {
-    const char* step;
-    int error;
-  };
+  // clang-format off
+  struct Case { const char* step; int error; };
   const std::vector<Case> cases = {
       {"open", EACCES}, {"write", ENOSPC}, {"fsync", EIO}, {"close", EIO}, {"rename", EXDEV},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.step);
     auto calls = QVRFileWriter::systemCalls();

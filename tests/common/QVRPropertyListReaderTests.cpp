@@ -76,29 +76,21 @@ TEST(QVRPropertyListReader, ReadsBackWhatLibplistWritesForRandomPropertyListsOfE
 
 TEST(QVRBinaryPropertyListReader, HandMadeObjectsReadAsTheirValues) {
   const Bytes leaf{0x54, 'l', 'e', 'a', 'f'};
-  struct Case {
-    const char* name;
-    std::vector<Bytes> objects;
-    QVRPropertyList expected;
-  };
+  // clang-format off
+  struct Case { const char* name; std::vector<Bytes> objects; QVRPropertyList expected; };
   const std::vector<Case> cases = {
       {"one-byte integer", {{0x10, 0xFF}}, std::int64_t{255}},
       {"four-byte integer is unsigned", {{0x12, 0xFF, 0xFF, 0xFF, 0xFF}}, std::int64_t{4294967295}},
-      {"eight-byte integer is signed",
-       {{0x13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}},
-       std::int64_t{-2}},
+      {"eight-byte integer is signed", {{0x13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}}, std::int64_t{-2}},
       {"sixteen-byte negative integer",
        {{0x14, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
          0xFF, 0xFB}},
        std::int64_t{-5}},
-      {"UTF-16 text with a surrogate pair",
-       {{0x63, 0x00, 0x41, 0xD8, 0x3D, 0xDE, 0x00}},
-       "A\xF0\x9F\x98\x80"},
+      {"UTF-16 text with a surrogate pair", {{0x63, 0x00, 0x41, 0xD8, 0x3D, 0xDE, 0x00}}, "A\xF0\x9F\x98\x80"},
       {"UID", {{0x81, 0x01, 0x02}}, QVRPropertyList::UID{258}},
-      {"count in an integer object",
-       {leaf, {0xAF, 0x10, 0x02, 0x00, 0x00}},
-       QVRPropertyList::Array{"leaf", "leaf"}},
+      {"count in an integer object", {leaf, {0xAF, 0x10, 0x02, 0x00, 0x00}}, QVRPropertyList::Array{"leaf", "leaf"}},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     const auto result = read(binaryPropertyList(testCase.objects, testCase.objects.size() - 1));
@@ -109,11 +101,8 @@ TEST(QVRBinaryPropertyListReader, HandMadeObjectsReadAsTheirValues) {
 
 TEST(QVRBinaryPropertyListReader, HostileObjectsAreRefusedWithTheirReason) {
   const Bytes leaf{0x54, 'l', 'e', 'a', 'f'};
-  struct Case {
-    const char* name;
-    std::vector<Bytes> objects;
-    Kind kind;
-  };
+  // clang-format off
+  struct Case { const char* name; std::vector<Bytes> objects; Kind kind; };
   const std::vector<Case> cases = {
       {"a set", {leaf, {0xC1, 0}}, Kind::malformed},
       {"a dictionary keyed by a number", {{0x10, 5}, {0xD1, 0, 0}}, Kind::malformed},
@@ -121,9 +110,7 @@ TEST(QVRBinaryPropertyListReader, HostileObjectsAreRefusedWithTheirReason) {
        {leaf, {0xAF, 0x13, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0}},
        Kind::malformed},
       {"a reference out of range", {leaf, {0xA1, 9}}, Kind::malformed},
-      {"ASCII text that is not ASCII",
-       {{0x56, 0xC3, 0xA9, 0x41, 0x41, 0x41, 0x41}, {0xA1, 0}},
-       Kind::malformed},
+      {"ASCII text that is not ASCII", {{0x56, 0xC3, 0xA9, 0x41, 0x41, 0x41, 0x41}, {0xA1, 0}}, Kind::malformed},
       {"a lone UTF-16 surrogate", {{0x61, 0xD8, 0x00}, {0xA1, 0}}, Kind::malformed},
       {"a real of sixteen bytes", {{0x24, 0, 0, 0, 0, 0, 0, 0, 0}, {0xA1, 0}}, Kind::malformed},
       {"an integer beyond 64 bits",
@@ -132,6 +119,7 @@ TEST(QVRBinaryPropertyListReader, HostileObjectsAreRefusedWithTheirReason) {
       {"an integer cut short by the offset table", {{0x13, 1, 2}}, Kind::malformed},
       {"a list holding itself", {{0xA1, 0}}, Kind::cycle},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     const auto result = read(binaryPropertyList(testCase.objects, testCase.objects.size() - 1));
@@ -145,11 +133,8 @@ TEST(QVRBinaryPropertyListReader, BadTrailersAreRefused) {
   const Bytes good = binaryPropertyList({{0x54, 'l', 'e', 'a', 'f'}}, 0);
   ASSERT_TRUE(read(good).value);
   const std::size_t trailer = good.size() - 32;
-  struct Case {
-    const char* name;
-    std::size_t offset;
-    std::uint8_t byte;
-  };
+  // clang-format off
+  struct Case { const char* name; std::size_t offset; std::uint8_t byte; };
   const std::vector<Case> cases = {
       {"offset size 0", trailer + 6, 0},
       {"more objects than the table holds", trailer + 15, 2},
@@ -157,6 +142,7 @@ TEST(QVRBinaryPropertyListReader, BadTrailersAreRefused) {
       {"an object offset inside the header", trailer - 1, 2},
       {"an object offset in the offset table", trailer - 1, static_cast<std::uint8_t>(trailer - 2)},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     Bytes bytes = good;
@@ -209,28 +195,19 @@ TEST(QVRPropertyListReader, NestingIsReadUpToTheMaximumDepthAndRefusedBeyond) {
 }
 
 TEST(QVRXMLPropertyListReader, DocumentsReadAsTheirValues) {
-  struct Case {
-    const char* name;
-    std::string body;
-    QVRPropertyList expected;
-  };
+  // clang-format off
+  struct Case { const char* name; std::string body; QVRPropertyList expected; };
   const std::vector<Case> cases = {
       {"every scalar",
-       "<dict><key>b</key><true/><key>f</key><false/><key>i</key><integer>-42</integer>"
-       "<key>r</key><real>2.5</real><key>s</key><string>a &amp; b &lt; c</string>"
-       "<key>d</key><date>2001-01-01T00:00:00Z</date><key>x</key><data>AAEC</data></dict>",
-       QVRPropertyList::Dictionary{{"b", true},
-                                   {"f", false},
-                                   {"i", std::int64_t{-42}},
-                                   {"r", 2.5},
-                                   {"s", "a & b < c"},
-                                   {"d", QVRPropertyList::Date{0}},
-                                   {"x", QVRPropertyList::Data{0, 1, 2}}}},
-      {"libplist's infinities", "<array><real>+infinity</real><real>-infinity</real></array>",
-       QVRPropertyList::Array{HUGE_VAL, -HUGE_VAL}},
-      {"reals beyond double", "<array><real>1e400</real><real>-1e-400</real></array>",
-       QVRPropertyList::Array{HUGE_VAL, -0.0}},
+       "<dict><key>b</key><true/><key>f</key><false/><key>i</key><integer>-42</integer><key>r</key><real>2.5</real>"
+       "<key>s</key><string>a &amp; b &lt; c</string><key>d</key><date>2001-01-01T00:00:00Z</date><key>x</key>"
+       "<data>AAEC</data></dict>",
+       QVRPropertyList::Dictionary{{"b", true}, {"f", false}, {"i", std::int64_t{-42}}, {"r", 2.5}, {"s", "a & b < c"},
+                                   {"d", QVRPropertyList::Date{0}}, {"x", QVRPropertyList::Data{0, 1, 2}}}},
+      {"libplist's infinities", "<array><real>+infinity</real><real>-infinity</real></array>", QVRPropertyList::Array{HUGE_VAL, -HUGE_VAL}},
+      {"reals beyond double", "<array><real>1e400</real><real>-1e-400</real></array>", QVRPropertyList::Array{HUGE_VAL, -0.0}},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     const auto result = read(xmlDocument(testCase.body));
@@ -249,15 +226,14 @@ TEST(QVRXMLPropertyListReader, DocumentsReadAsTheirValues) {
 }
 
 TEST(QVRXMLPropertyListReader, HostileAndBrokenDocumentsAreRefused) {
-  struct Case {
-    const char* name;
-    std::string document;
-  };
   const std::string laughs =
       "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\">"
       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
       "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]><plist><string>&d;&d;&d;</string></plist>";
-  const std::vector<Case> cases = {
+  const struct {
+    const char* name;
+    std::string document;
+  } cases[] = {
       {"entity expansion", laughs},
       {"a key without its value", xmlDocument("<dict><key>a</key></dict>")},
       {"an element property lists do not have", xmlDocument("<set/>")},

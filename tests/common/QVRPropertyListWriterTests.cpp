@@ -27,12 +27,8 @@ QVRPropertyList nested(int levels) {
 }  // namespace
 
 TEST(QVRPropertyListWriter, ValuesTheFormatCannotCarryAreRefusedNotWrittenWrong) {
-  struct Case {
-    const char* name;
-    QVRPropertyList value;
-    bool binaryRefuses;
-    bool xmlRefuses;
-  };
+  // clang-format off
+  struct Case { const char* name; QVRPropertyList value; bool binaryRefuses; bool xmlRefuses; };
   const std::vector<Case> cases = {
       {"text with a NUL", std::string("a\0b", 3), true, true},
       {"text that is not UTF-8", "\xC3\x28", true, true},
@@ -46,6 +42,7 @@ TEST(QVRPropertyListWriter, ValuesTheFormatCannotCarryAreRefusedNotWrittenWrong)
       {"tabs, line feeds and an emoji", "a\tb\nc \xF0\x9F\x98\x80", false, false},
       {"the last writable second", QVRPropertyList::Date{2147483647.0}, false, false},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     for (const Format format : {Format::binary, Format::xml}) {

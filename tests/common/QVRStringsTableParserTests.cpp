@@ -28,11 +28,8 @@ std::vector<std::uint8_t> utf16(std::u16string_view text, bool bigEndian) {
 }  // namespace
 
 TEST(QVRStringsTableParser, TablesReadAsTheirEntries) {
-  struct Case {
-    const char* name;
-    std::string text;
-    Table expected;
-  };
+  // clang-format off
+  struct Case { const char* name; std::string text; Table expected; };
   const std::vector<Case> cases = {
       {"the usual form with comments",
        "/* The default table. */\n\"Error\" = \"Error\";\n// a note\n\"add\" = \"addieren\"; // "
@@ -42,10 +39,9 @@ TEST(QVRStringsTableParser, TablesReadAsTheirEntries) {
        R"("k" = "q\" b\\ n\n t\t r\r a\a U\U00e9 u\u20AC o\101 x\x";)",
        {{"k", "q\" b\\ n\n t\t r\r a\a U\xC3\xA9 u\xE2\x82\xAC oA xx"}}},
       {"blanks and comments between the parts", "\"a\" /* c */ =\n\t\"b\" // d\n ;", {{"a", "b"}}},
-      {"a byte-order mark and UTF-8",
-       "\xEF\xBB\xBF\"L\xC3\xA4nge\" = \"\xC3\x85\";",
-       {{"L\xC3\xA4nge", "\xC3\x85"}}},
+      {"a byte-order mark and UTF-8", "\xEF\xBB\xBF\"L\xC3\xA4nge\" = \"\xC3\x85\";", {{"L\xC3\xA4nge", "\xC3\x85"}}},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     const auto result = QVRStringsTableParser::table(testCase.text);
@@ -61,23 +57,17 @@ TEST(QVRStringsTableParser, TablesReadAsTheirEntries) {
 }
 
 TEST(QVRStringsTableParser, BrokenTablesAreRefusedWithTheLine) {
-  struct Case {
-    const char* name;
-    std::string text;
-    std::string detail;
-  };
+  // clang-format off
+  struct Case { const char* name; std::string text; std::string detail; };
   const std::vector<Case> cases = {
-      {"a missing semicolon", "\"a\" = \"b\"\n\"c\" = \"d\";",
-       "strings table line 2: a missing ';'"},
-      {"an unterminated quote", "\n\n\"a\" = \"b;",
-       "strings table line 3: a quoted text that never ends"},
-      {"an unterminated comment", "\"a\" = \"b\"; /* open",
-       "strings table line 1: a comment that never ends"},
-      {"a lone high surrogate", R"("a" = "\UD83D";)",
-       "strings table line 1: a high surrogate without its low one"},
+      {"a missing semicolon", "\"a\" = \"b\"\n\"c\" = \"d\";", "strings table line 2: a missing ';'"},
+      {"an unterminated quote", "\n\n\"a\" = \"b;", "strings table line 3: a quoted text that never ends"},
+      {"an unterminated comment", "\"a\" = \"b\"; /* open", "strings table line 1: a comment that never ends"},
+      {"a lone high surrogate", R"("a" = "\UD83D";)", "strings table line 1: a high surrogate without its low one"},
       {"text that is not UTF-8", "\"a\" = \"\xC3\x28\";", "strings table that is not UTF-8"},
       {"UTF-16 with an odd byte", "\xFF\xFE\x41", "strings table in bad UTF-16"},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.name);
     const auto result = QVRStringsTableParser::table(testCase.text);

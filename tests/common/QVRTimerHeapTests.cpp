@@ -24,10 +24,8 @@ std::shared_ptr<QVRTimer::State> makeState(double seconds, bool runsAtTerminatio
 }
 
 TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
-  const struct {
-    double seconds;
-    QVRTimerHeap::Duration expected;
-  } cases[] = {
+  // clang-format off
+  const struct { double seconds; QVRTimerHeap::Duration expected; } cases[] = {
       {0.0, 1ms},
       {-5.0, 1ms},
       {std::numeric_limits<double>::quiet_NaN(), 1ms},
@@ -36,6 +34,7 @@ TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
        std::chrono::duration_cast<QVRTimerHeap::Duration>(
            std::chrono::duration<double>(100.0 * 365.25 * 24 * 3600))},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.seconds);
     EXPECT_EQ(QVRTimerHeap::step(QVRTimer::Interval(c.seconds)), c.expected);

@@ -1,6 +1,6 @@
-// Two devices (two document folders) keep their custom constants in one store, the directory
-// store and WebDAV against Apache on loopback: after interleaved additions and polls in virtual
-// time, both hold every constant in the same, merged order.
+// Two devices (two document folders) keep their custom constants in one directory store: after
+// interleaved additions and polls in virtual time, both hold every constant in the same, merged
+// order. (The stores' own convergence runs, WebDAV's included, are in tests/cloud.)
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,7 @@
 
 #include "cloud/QVRCKContainer.h"
 #include "cloud/QVRCKDirectoryDatabase.h"
-#include "cloud/QVRCKWebDAVDatabase.h"
 #include "constants/QVRTallixConstantNumbersDocument.h"
-#include "support/LoopbackApache.h"
 #include "support/TallixTest.h"
 
 using namespace std::chrono_literals;
@@ -28,20 +26,23 @@ std::string titles(const QVRTallixConstantNumbersDocument& document) {
   return text;
 }
 
-// Both stores answer on a worker; `settle` waits for it and runs what it handed back.
-template <class Store>
-void runDevices(QVRVirtualRunLoop& loop, const std::function<std::shared_ptr<Store>()>& make,
-                const std::filesystem::path& homes) {
-  std::vector<std::shared_ptr<Store>> stores;
+}  // namespace
+
+TEST_F(QVRTallixConstantsSync, TwoDevicesOnOneStoreEndWithEveryConstant) {
+  const auto scratch = environment().temporaryDirectory();
+  auto& loop = runLoop();
+  std::vector<std::shared_ptr<QVRCKDirectoryDatabase>> stores;
   std::vector<std::unique_ptr<QVRTallixConstantNumbersDocument>> devices;
   for (int index = 0; index < 2; ++index) {
-    const auto home = homes / std::to_string(index);
+    const auto home = scratch / std::to_string(index);
     std::filesystem::create_directories(home / "tmp");
-    stores.push_back(make());
+    stores.push_back(std::make_shared<QVRCKDirectoryDatabase>(
+        scratch / "store", QVRCKDirectoryDatabase::Options{scratch, nullptr, {}}));
     devices.push_back(std::make_unique<QVRTallixConstantNumbersDocument>(
         "Main.customConstants", std::make_shared<QVRCKContainer>("device", stores.back()),
         QVRCKDocument::Storage{home / "Documents", home / "tmp", QVRFileWriter::systemCalls()}));
   }
+  // The store answers on a worker; `settle` waits for it and runs what it handed back.
   const auto settle = [&] {
     for (bool busy = true; busy;) {
       busy = false;
@@ -79,27 +80,4 @@ void runDevices(QVRVirtualRunLoop& loop, const std::function<std::shared_ptr<Sto
   EXPECT_TRUE(converged()) << titles(*devices[0]) << " " << titles(*devices[1]);
   // d reached the store before c, which device 0 then merged in after the server's list.
   EXPECT_EQ(titles(*devices[0]), "a|b|d|c|e|f|g|");
-}
-
-}  // namespace
-
-TEST_F(QVRTallixConstantsSync, TwoDevicesOnOneStoreEndWithEveryConstant) {
-  const auto scratch = environment().temporaryDirectory();
-  runDevices<QVRCKDirectoryDatabase>(
-      runLoop(),
-      [&] {
-        return std::make_shared<QVRCKDirectoryDatabase>(
-            scratch / "store", QVRCKDirectoryDatabase::Options{scratch, nullptr, {}});
-      },
-      scratch / "directory");
-  if (!LoopbackApache::isInstalled()) GTEST_SKIP() << "apache2 is not installed";
-  LoopbackApache apache;
-  ASSERT_TRUE(apache.isRunning()) << apache.problem();
-  runDevices<QVRCKWebDAVDatabase>(
-      runLoop(),
-      [&] {
-        return std::make_shared<QVRCKWebDAVDatabase>(QVRCKWebDAVDatabase::Options{
-            apache.origin() + "/dav/constants/", std::nullopt, scratch, 10s});
-      },
-      scratch / "webdav");
 }

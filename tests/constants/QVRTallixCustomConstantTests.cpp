@@ -131,14 +131,13 @@ TEST_F(QVRTallixCustomConstants, MergeKeepsEveryConstantOfBothSidesServerFirst) 
   const auto contents = [](Custom::List list) -> QVRCKDocument::Contents {
     return std::make_shared<QVRTallixConstantNumbersContents>(std::move(list));
   };
-  const struct {
-    QVRCKDocument::Contents local, server;
-    const char* merged;
-  } cases[] = {
+  // clang-format off
+  const struct { QVRCKDocument::Contents local, server; const char* merged; } cases[] = {
       {contents({a, b, c}), contents({a, b, d}), "a|b|d|c|"},
       // A renamed twin is the same constant: the server's copy stays.
       {contents({custom("A", 1, a->uuid().c_str()), c}), contents({a}), "a|c|"},
   };
+  // clang-format on
   for (const auto& each : cases) {
     SCOPED_TRACE(each.merged);
     const auto merged =

@@ -252,16 +252,14 @@ TEST_F(QVRTallixExpressionTest, OperationsAreInTheirClassesAndNumbersCompareOneW
 }
 
 TEST_F(QVRTallixExpressionTest, TypedCharactersGiveTheirKeys) {
-  const struct {
-    const char* locale;
-    const char* text;
-    std::uint64_t key;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* locale; const char* text; std::uint64_t key; } cases[] = {
       {"en_US", "71", 7}, {"en_US", "", 61},     {"en_US", "\x7f", 10}, {"en_US", "\uf739", 12},
       {"en_US", ",", 13}, {"en_US", "±", 15},    {"en_US", "√", 35},    {"en_US", "×", 61},
       {"en_US", "٫", 61}, {"en_US", "\xff", 61}, {"en_US", "𝟙", 61},    {"en_US", "\xe2\x88", 61},
       {"ar_EG", "٫", 13}, {"ar_EG", "٫5", 61},   {"de_DE", ",", 13},    {"de_DE", ".", 13},
   };
+  // clang-format on
   for (const auto& c : cases) {
     ScopedEnvironment scoped(c.locale);
     EXPECT_EQ(QVRTallixExpression::keyTypeFromString(c.text), c.key) << c.locale << " " << c.text;

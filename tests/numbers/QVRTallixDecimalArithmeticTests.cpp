@@ -98,34 +98,26 @@ INSTANTIATE_TEST_SUITE_P(Operations, QVRTallixDecimalArithmetic, ::testing::Valu
 // Known results, independent of the oracle: carries past 2^128, halves, cut digits of a small
 // operand, and the ends of the range.
 TEST(QVRTallixDecimalArithmetic, TrickyCasesGiveTheirKnownResults) {
-  const struct {
-    const char* left;
-    char operation;
-    const char* right;
-    const char* expected;  // a decimal text, or "overflow", "underflow", "division by zero"
-  } cases[] = {
-      {"340282366920938463463374607431768211455", '+', "1",
-       "340282366920938463463374607431768211460"},
-      {"99999999999999999999999999999999999999", '+', "0.5",
-       "100000000000000000000000000000000000000"},
-      {"79580376589300000000", '+', "0.0000000000000743496",
-       "79580376589300000000.00000000000007435"},
-      {"2e100", '-', "50000000000000000000000000000000000001e24",
-       "199999999999999999999999999999999999999e62"},
-      {"18446744073709551616", '*', "18446744073709551616",
-       "340282366920938463463374607431768211456"},
-      {"1e127", '*', "1e127", "overflow"},
-      {"1e-128", '*', "1e-128", "underflow"},
-      {"-340282366920938463463374607431768211455e-102", '*',
-       "340282366920938463463374607431768211455e-103", "-1e-128"},
-      {"1", '/', "3", "0.333333333333333333333333333333333333333"},
-      {"1", '/', "340282366920938463463374607431768211455",
-       "0.00000000000000000000000000000000000000293873587705571876992184134305561419456"},
-      {"1", '/', "0", "division by zero"},
-      {"5e-128", '/', "10", "1e-128"},
-      {"4e-128", '/', "10", "underflow"},
-      {"NaN", '/', "0", "NaN"},
+  // The expected value is a decimal text, or "overflow", "underflow", "division by zero".
+  // clang-format off
+  const struct { const char* left; char operation; const char* right; const char* expected; } cases[] = {
+    {"340282366920938463463374607431768211455", '+', "1", "340282366920938463463374607431768211460"},
+    {"99999999999999999999999999999999999999", '+', "0.5", "100000000000000000000000000000000000000"},
+    {"79580376589300000000", '+', "0.0000000000000743496", "79580376589300000000.00000000000007435"},
+    {"2e100", '-', "50000000000000000000000000000000000001e24", "199999999999999999999999999999999999999e62"},
+    {"18446744073709551616", '*', "18446744073709551616", "340282366920938463463374607431768211456"},
+    {"1e127", '*', "1e127", "overflow"},
+    {"1e-128", '*', "1e-128", "underflow"},
+    {"-340282366920938463463374607431768211455e-102", '*', "340282366920938463463374607431768211455e-103", "-1e-128"},
+    {"1", '/', "3", "0.333333333333333333333333333333333333333"},
+    {"1", '/', "340282366920938463463374607431768211455", "0.00000000000000000000000000000000000000293873587705571876992184134305561419456"},
+    {"1", '/', "0", "division by zero"},
+    {"5e-128", '/', "10", "1e-128"},
+    {"4e-128", '/', "10", "underflow"},
+    {"NaN", '/', "0", "NaN"},
   };
+  // clang-format on
+
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.left) + " " + c.operation + " " + c.right);
     const std::size_t index = std::string_view("+-*/").find(c.operation);
@@ -157,12 +149,8 @@ TEST(QVRTallixDecimalArithmetic, ValuesHaveOneRepresentationAndNoSignedZero) {
 
 TEST(QVRTallixDecimalArithmetic, RoundedDropsDigitsWithEachMode) {
   using enum QVRTallixRoundingMode;
-  const struct {
-    const char* value;
-    int scale;
-    QVRTallixRoundingMode mode;
-    const char* expected;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* value; int scale; QVRTallixRoundingMode mode; const char* expected; } cases[] = {
       {"2.5", 0, plain, "3"},
       {"2.5", 0, bankers, "2"},
       {"2.501", 0, bankers, "3"},
@@ -177,6 +165,7 @@ TEST(QVRTallixDecimalArithmetic, RoundedDropsDigitsWithEachMode) {
       {"340282366920938463463374607431768211455e127", -165, up, "NaN"},
       {"NaN", 0, plain, "NaN"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.value) + " to " + std::to_string(c.scale));
     EXPECT_EQ(d(c.value).rounded(c.scale, c.mode).description(), d(c.expected).description());

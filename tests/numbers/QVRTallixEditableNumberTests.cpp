@@ -100,11 +100,8 @@ TEST_F(QVRTallixEditableNumberTests, DigitsOutsideZeroToNineChangeNothing) {
 }
 
 TEST_F(QVRTallixEditableNumberTests, DerivedStateReadsTheText) {
-  const struct {
-    const char* string;
-    bool negative, blank, canAddSeparator, canDeleteDigit;
-    long digits;
-  } rows[] = {
+  // clang-format off
+  const struct { const char* string; bool negative, blank, canAddSeparator, canDeleteDigit; long digits; } rows[] = {
       {"", false, true, true, false, 0},
       {"-", true, true, true, false, 0},
       {"0|", false, true, false, true, 1},
@@ -115,6 +112,7 @@ TEST_F(QVRTallixEditableNumberTests, DerivedStateReadsTheText) {
       {"123456789012345", false, false, false, true, 15},
       {"5-", false, false, true, true, 2},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.string);
     const QVRTallixEditableNumber editable(row.string);
@@ -127,15 +125,13 @@ TEST_F(QVRTallixEditableNumberTests, DerivedStateReadsTheText) {
 }
 
 TEST_F(QVRTallixEditableNumberTests, TheLocalesSeparatorIsShownButNeverStored) {
-  const struct {
-    const char* locale;
-    const char* keys;
-    const char* editString;
-  } rows[] = {
+  // clang-format off
+  const struct { const char* locale; const char* keys; const char* editString; } rows[] = {
       {"de_DE", "-.", "-0,"},
       {"ar_EG", "12.5", "12٫5"},
       {"fr_CH", "-1234.5", "-1234,5"},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.locale) + " " + row.keys);
     ScopedEnvironment scoped(row.locale);

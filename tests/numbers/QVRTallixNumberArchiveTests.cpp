@@ -106,18 +106,16 @@ TEST_F(QVRTallixNumberArchive, RecordsHoldTheExactTextUnderTheirOwnKeyOnly) {
 }
 
 TEST_F(QVRTallixNumberArchive, EarlierValueFormsReadAsTheirValue) {
-  const struct {
-    QVRPropertyList value;
-    const char* expected;
-  } rows[] = {
+  // clang-format off
+  const struct { QVRPropertyList value; const char* expected; } rows[] = {
       {"2.5", "QVRTallixNumber(2.5)"},
-      {"-0.00000000000000000000000000000000000001",
-       "QVRTallixNumber(-0.00000000000000000000000000000000000001)"},
+      {"-0.00000000000000000000000000000000000001", "QVRTallixNumber(-0.00000000000000000000000000000000000001)"},
       {std::int64_t{42}, "QVRTallixNumber(42)"},
       {std::numeric_limits<std::int64_t>::min(), "QVRTallixNumber(-9223372036854775808)"},
       {0.5, "QVRTallixNumber(0.5)"},
       {std::numeric_limits<double>::infinity(), "QVRTallixNumber(NaN)"},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.expected);
     // A text is an object of its own; numbers stand in the record.

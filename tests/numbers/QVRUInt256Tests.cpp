@@ -23,15 +23,10 @@ QVRUInt256 fromLimbs(std::uint64_t l3, std::uint64_t l2, std::uint64_t l1, std::
 // A limb that exercises the division's corners: zero, one, all ones, the top bit alone, their
 // neighbours, 10^19, or anything.
 std::uint64_t randomLimb(SeededRandom& random) {
-  constexpr std::array<std::uint64_t, 9> corners = {0,
-                                                    1,
-                                                    2,
-                                                    ~0ull,
-                                                    ~0ull - 1,
-                                                    1ull << 63,
-                                                    (1ull << 63) - 1,
-                                                    (1ull << 63) + 1,
-                                                    0x8AC7230489E80000ull};
+  // clang-format off
+  constexpr std::array<std::uint64_t, 9> corners = {0, 1, 2, ~0ull, ~0ull - 1, 1ull << 63, (1ull << 63) - 1,
+                                                    (1ull << 63) + 1, 0x8AC7230489E80000ull};
+  // clang-format on
   const std::uint64_t choice = random.next() % 16;
   return choice < corners.size() ? corners[choice] : random.next();
 }
@@ -67,16 +62,16 @@ void expectDivisionHolds(const QVRUInt256& dividend, QVRUInt128 divisor, bool wi
 // The corners include those where the quotient limb estimate reaches 2^64 − 1.
 TEST(QVRUInt256, DivisionSatisfiesQuotientTimesDivisorPlusRemainder) {
   const QVRUInt128 top = QVRUInt128(1) << 127;
+  // clang-format off
   const std::pair<QVRUInt256, QVRUInt128> corners[] = {
-      {fromLimbs(0x7fffffffffffffff, 2, 0x8000000000000001, ~0ull),
-       limbs(0x7fffffffffffffff, 0x7fffffffffffffff)},
-      {fromLimbs(0x8000000000000000, 0x7fffffffffffffff, 0x8000000000000001, ~0ull),
-       limbs(0x8000000000000000, 0x8000000000000001)},
+      {fromLimbs(0x7fffffffffffffff, 2, 0x8000000000000001, ~0ull), limbs(0x7fffffffffffffff, 0x7fffffffffffffff)},
+      {fromLimbs(0x8000000000000000, 0x7fffffffffffffff, 0x8000000000000001, ~0ull), limbs(0x8000000000000000, 0x8000000000000001)},
       {QVRUInt256::fromHighLow(QVRUInt128Max, QVRUInt128Max), QVRUInt128Max},
       {QVRUInt256::fromHighLow(QVRUInt128Max, QVRUInt128Max), top},
       {QVRUInt256::fromHighLow(QVRUInt128Max - 1, 1), QVRUInt128Max},  // (2^128 − 1)^2
       {QVRUInt256(5), QVRUInt128Max},
   };
+  // clang-format on
   for (const auto& [dividend, divisor] : corners)
     expectDivisionHolds(dividend, divisor, true, "corner");
   const std::uint64_t seed = SeededRandom::testSeed(0xD1F1DE);
@@ -99,19 +94,13 @@ TEST(QVRNormalizedDivisor, ReciprocalsAreExact) {
   const ExactInteger twoTo64 = ExactInteger::fromDigits("18446744073709551616");
   const ExactInteger twoTo128 = twoTo64 * twoTo64;
   const ExactInteger one = ExactInteger::fromDigits("1");
-  std::vector<QVRUInt128> divisors = {1,
-                                      3,
-                                      10,
-                                      ~0ull,
-                                      QVRUInt128Max,
-                                      QVRUInt128(1) << 127,
-                                      limbs(0x8000000000000000, ~0ull),
-                                      limbs(0x8000000000000001, ~0ull),
-                                      limbs(0x8000000000000236, 0xa309b1a6ddfc1c08),
-                                      limbs(0xde0730b3cc170c31, 0xfffffffffffffdf2),
-                                      limbs(0xdfbf9edcfbda332e, ~0ull),
-                                      limbs(0x8000000000000000, 0x7fffffffffffffff),
+  // clang-format off
+  std::vector<QVRUInt128> divisors = {1, 3, 10, ~0ull, QVRUInt128Max, QVRUInt128(1) << 127,
+                                      limbs(0x8000000000000000, ~0ull), limbs(0x8000000000000001, ~0ull),
+                                      limbs(0x8000000000000236, 0xa309b1a6ddfc1c08), limbs(0xde0730b3cc170c31, 0xfffffffffffffdf2),
+                                      limbs(0xdfbf9edcfbda332e, ~0ull), limbs(0x8000000000000000, 0x7fffffffffffffff),
                                       limbs(~0ull, 2)};
+  // clang-format on
   SeededRandom random(SeededRandom::testSeed(0x2EC1));
   for (int i = 0; i < 2000; ++i) {
     divisors.push_back(limbs(randomLimb(random), randomLimb(random)) >> random.between(0, 127));

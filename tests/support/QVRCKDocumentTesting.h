@@ -33,11 +33,7 @@ class QVRCKDocumentTest : public TallixTest {
     return archiver.finishedData().value.value_or(QVRPropertyList::Data{});
   }
   static std::optional<std::vector<std::string>> itemsOf(const QVRPropertyList::Data& bytes) {
-    QVRKeyedUnarchiver unarchiver(bytes, {});
-    auto contents = QVRCKTestDocument::decodeContents(unarchiver.valueForKey("contents"));
-    const auto* items = dynamic_cast<const QVRCKTestContents*>(contents.get());
-    if (!items) return std::nullopt;
-    return items->items();
+    return QVRCKTestItemsOf(bytes);
   }
   static QVRPropertyList::Data bytesOf(const std::filesystem::path& file) {
     return QVRFileReader::contentsOfFile(file).value.value_or(QVRPropertyList::Data{});

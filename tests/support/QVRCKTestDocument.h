@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -11,6 +13,7 @@
 #include "cloud/QVRCKMergeContents.h"
 #include "common/QVRArray.h"
 #include "common/QVRException.h"
+#include "common/QVRFileReader.h"
 #include "common/QVRKeyedArchiver.h"
 #include "common/QVRKeyedUnarchiver.h"
 #include "common/QVRLogger.h"
@@ -109,3 +112,18 @@ class QVRCKTestDocument final : public QVRCKDocument {
  private:
   int _contentsChanges = 0;
 };
+
+// The items of a test document's contents file (bytes, or the file itself); none when they
+// cannot be read.
+inline std::optional<std::vector<std::string>> QVRCKTestItemsOf(
+    const QVRPropertyList::Data& bytes) {
+  QVRKeyedUnarchiver unarchiver(bytes, {});
+  const auto contents = QVRCKTestDocument::decodeContents(unarchiver.valueForKey("contents"));
+  const auto* items = dynamic_cast<const QVRCKTestContents*>(contents.get());
+  return items ? std::optional(items->items()) : std::nullopt;
+}
+inline std::vector<std::string> QVRCKTestItemsIn(const std::filesystem::path& file) {
+  const auto bytes = QVRFileReader::contentsOfFile(file);
+  return (bytes.value ? QVRCKTestItemsOf(*bytes.value) : std::nullopt)
+      .value_or(std::vector<std::string>{});
+}

@@ -12,9 +12,10 @@ struct TallixOutcome {
   std::string error;
 };
 
-inline TallixOutcome tallixRun(const std::vector<std::string>& arguments) {
+inline TallixOutcome tallixRun(const std::vector<std::string>& arguments,
+                               std::vector<std::string> input = {}) {
   tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
-  tallix::TallixBufferIO io;
+  tallix::TallixBufferIO io(std::move(input));
   const int status = commandLine.run(arguments, io);
   return {status, io.output(), io.error()};
 }

@@ -33,36 +33,30 @@ TEST_F(ConstantsCommandTests, ASessionOfEditsListsTypesAndSavesTheConstants) {
   tallixRun({"eval", "pi*2"});
   EXPECT_FALSE(environment().existingSharedInstance<QVRTallixConstantNumbersDocument>());
   const std::string prefix = "tallix constants: ";
-  const struct {
-    std::vector<std::string> arguments;
-    std::string answer;  // a part of the answer: status, output, error
-  } steps[] = {
-      {{"constants", "add", "g", "9.81"}, "0 added g = 9.81\n"},
-      {{"constants", "add", "Neg", "-2.5"}, "0 added Neg = -2.5\n"},
-      {{"eval", "{g} * 2", "{ Neg }+{Pi}-{speed of light}", "{G}"},
-       "0 9.81 × 2 = 19.62\n-2.5 + 3.14159265359 − 299,792,458 = -299,792,457.358\n"
-       "9.81 = 9.81\n"},
-      {{"eval", "{nope}+1", "{g"},
-       "2 tallix eval: unknown constant 'nope' (see 'tallix constants') in '{nope}+1'\n"
-       "tallix eval: missing '}' after '{g' in '{g'\n"},
-      {{"constants", "add", "G", "1"},
-       "1 " + prefix + "the title 'G' is taken by the constant 'g'"},
-      {{"constants", "add", "x{", "1"}, "1 " + prefix + "a title cannot hold braces"},
-      {{"constants", "add", "h", "1.5.5"},
-       "1 " + prefix + "'1.5.5' is not a number in the locale en_US"},
-      {{"constants", "rename", "g", "gravity"}, "0 renamed g to gravity\n"},
-      {{"constants", "hide", "Pi"}, "0 hidden Pi\n"},
-      {{"constants"}, "\n12 9.81 gravity yours\n"},
-      {{"constants", "hide", "gravity"}, "1 " + prefix + "'gravity' is one of your constants"},
-      {{"constants", "remove", "Pi"},
-       "1 " + prefix + "'Pi' is a built-in constant, which cannot be removed"},
-      {{"constants", "remove", "999"},
-       "1 " + prefix + "no constant number 999 (the constants are numbered 1 to 28"},
-      {{"constants", "--all"}, "\n17 3.14159265359 Pi built-in, hidden\n"},
-      {{"constants", "show", "pi"}, "0 shown Pi\n"},
-      {{"constants", "remove", "neg"}, "0 removed Neg\n"},
-      {{"constants", "frobnicate"}, "2 " + prefix + "unknown subcommand 'frobnicate'\nusage:"},
+  // clang-format off
+  const struct { std::vector<std::string> arguments; std::string answer; } steps[] = {
+    // A part of the answer: status, output, error.
+    {{"constants", "add", "g", "9.81"}, "0 added g = 9.81\n"},
+    {{"constants", "add", "Neg", "-2.5"}, "0 added Neg = -2.5\n"},
+    {{"eval", "{g} * 2", "{ Neg }+{Pi}-{speed of light}", "{G}"},
+     "0 9.81 × 2 = 19.62\n-2.5 + 3.14159265359 − 299,792,458 = -299,792,457.358\n9.81 = 9.81\n"},
+    {{"eval", "{nope}+1", "{g"}, "2 tallix eval: unknown constant 'nope' (see 'tallix constants') in '{nope}+1'\n"
+                                 "tallix eval: missing '}' after '{g' in '{g'\n"},
+    {{"constants", "add", "G", "1"}, "1 " + prefix + "the title 'G' is taken by the constant 'g'"},
+    {{"constants", "add", "x{", "1"}, "1 " + prefix + "a title cannot hold braces"},
+    {{"constants", "add", "h", "1.5.5"}, "1 " + prefix + "'1.5.5' is not a number in the locale en_US"},
+    {{"constants", "rename", "g", "gravity"}, "0 renamed g to gravity\n"},
+    {{"constants", "hide", "Pi"}, "0 hidden Pi\n"},
+    {{"constants"}, "\n12 9.81 gravity yours\n"},
+    {{"constants", "hide", "gravity"}, "1 " + prefix + "'gravity' is one of your constants"},
+    {{"constants", "remove", "Pi"}, "1 " + prefix + "'Pi' is a built-in constant, which cannot be removed"},
+    {{"constants", "remove", "999"}, "1 " + prefix + "no constant number 999 (the constants are numbered 1 to 28"},
+    {{"constants", "--all"}, "\n17 3.14159265359 Pi built-in, hidden\n"},
+    {{"constants", "show", "pi"}, "0 shown Pi\n"},
+    {{"constants", "remove", "neg"}, "0 removed Neg\n"},
+    {{"constants", "frobnicate"}, "2 " + prefix + "unknown subcommand 'frobnicate'\nusage:"},
   };
+  // clang-format on
   for (const auto& step : steps) {
     SCOPED_TRACE(step.arguments.back());
     const std::string answer = tallixRun(step.arguments);

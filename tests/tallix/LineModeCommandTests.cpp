@@ -1,6 +1,6 @@
-// The line-mode calculator: sessions through buffers, the current expression across restarts
-// (saved at exit, by the 10-second timer, or lost in a crash), reading on the run loop, and the
-// program leaving on a termination signal with the expression saved.
+// The line-mode calculator: sessions through buffers, reading on the run loop, and the program
+// leaving on a termination signal with the expression saved. Sessions across restarts are in the
+// recorded outputs (GoldenOutputsTests); the saving itself in QVRTallixCurrentExpressionTests.
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "common/QVRMemoryLogSink.h"
-#include "common/QVRMemoryPasteboard.h"
-#include "common/QVRMemoryUserDefaults.h"
 #include "common/QVRPollRunLoop.h"
 #include "common/QVRVirtualRunLoop.h"
 #include "expression/QVRTallixExpression.h"
+#include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
-#include "tallix/TallixCommandLine.h"
 #include "tallix/TallixRunLoopLineReader.h"
 
 extern char** environ;
@@ -31,107 +28,29 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Outcome {
-  int status;
-  std::string output;
-  std::string error;
-};
-
-Outcome tallixRun(std::vector<std::string> arguments, std::vector<std::string> input) {
-  tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
-  tallix::TallixBufferIO io(std::move(input));
-  const int status = commandLine.run(arguments, io);
-  return {status, io.output(), io.error()};
-}
-
-// A test environment whose application-support directory is another's: the same data folder
-// after a restart of the program.
-std::unique_ptr<QVREnvironment> restartedEnvironment(const std::filesystem::path& support) {
-  QVREnvironment::Parts parts;
-  parts.userDefaults = std::make_unique<QVRMemoryUserDefaults>();
-  parts.runLoop = std::make_unique<QVRVirtualRunLoop>();
-  parts.pasteboard = std::make_unique<QVRMemoryPasteboard>();
-  parts.logSinks.push_back(std::make_unique<QVRMemoryLogSink>());
-  parts.applicationSupportDirectory = support;
-  parts.documentsDirectory = support / "Documents";
-  parts.temporaryDirectory = support / "tmp";
-  parts.resourcesDirectory = std::filesystem::path(TALLIX_TEST_SOURCE_DIR) / ".." / "resources";
-  return std::make_unique<QVREnvironment>(std::move(parts));
-}
-
 class LineModeCommandTests : public TallixTest {};
 
+// The recorded sessions (GoldenOutputsTests) cover what lines print; these are the words that
+// end a session, the help and the options.
 TEST_F(LineModeCommandTests, EnterShowsTheResultWhichTheNextLineGoesOnFrom) {
-  const struct {
-    std::vector<std::string> arguments;
-    std::vector<std::string> input;
-    int status;
-    const char* output;  // the start of the output
-    const char* error;
-  } cases[] = {
-      {{},
-       {"2+3", "*4", "C", "5!", "", "7", "quit", "1+1"},
-       0,
-       "2 + 3 = 5\n5 × 4 = 20\n0 = 0\n5! = 120\n120 = 120\n7 = 7\n",
-       ""},
-      // A digit starts afresh, an operator or a function goes on, percent of the result.
-      {{"lines"},
-       {"200", "+10%", "sqrt", "3", "  exit  ", "4"},
-       0,
-       "200 = 200\n200 + 10 % = 220\n220 √ = 14.8323969742\n3 = 3\n",
-       ""},
-      // An error stays on the display until a number replaces it.
-      {{}, {"1/0", "+1", "5"}, 0, "1 ÷ 0 = Error\nError + 1 = Error\n5 = 5\n", ""},
-      // Output lines type back in.
-      {{}, {"2 × 3 − 1 ÷ 4", "×4"}, 0, "2 × 3 − 1 ÷ 4 = 5.75\n5.75 × 4 = 23\n", ""},
-      {{"--radians"}, {"90 sin", "deg 90 sin"}, 0, "90 sin = 0.893996663600558\n90 sin = 1\n", ""},
-      {{},
-       {"zz", "3"},
-       0,
-       "3 = 3\n",
-       "tallix: unknown key name 'zz' in 'zz' (type 'help' for the key names)\n"},
-      {{}, {"help", "q"}, 0, "usage: tallix [--radians]\n", ""},
-      {{"--nope"}, {"1"}, 2, "", "tallix: unknown option '--nope' (see 'tallix --help')\n"},
-      {{"lines", "1+1"}, {"1"}, 2, "", "tallix: unexpected argument '1+1' (see 'tallix --help')\n"},
+  // clang-format off
+  const struct { std::vector<std::string> arguments, input; int status; const char* output; const char* error; } cases[] = {
+    {{}, {"2+3", "*4", "C", "5!", "", "7", "quit", "1+1"}, 0, "2 + 3 = 5\n5 × 4 = 20\n0 = 0\n5! = 120\n120 = 120\n7 = 7\n", ""},
+    {{"lines"}, {"200", "+10%", "  exit  ", "4"}, 0, "200 = 200\n200 + 10 % = 220\n", ""},
+    {{"--radians"}, {"90 sin", "deg 90 sin"}, 0, "90 sin = 0.893996663600558\n90 sin = 1\n", ""},
+    {{}, {"zz", "3"}, 0, "3 = 3\n", "tallix: unknown key name 'zz' in 'zz' (type 'help' for the key names)\n"},
+    {{}, {"help", "q"}, 0, "usage: tallix [--radians]\n", ""},
+    {{"--nope"}, {"1"}, 2, "", "tallix: unknown option '--nope' (see 'tallix --help')\n"},
+    {{"lines", "1+1"}, {"1"}, 2, "", "tallix: unexpected argument '1+1' (see 'tallix --help')\n"},
   };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.input.front());
     QVRTallixExpression::setCurrentExpression(std::make_shared<QVRTallixExpression>());
-    const Outcome outcome = tallixRun(testCase.arguments, testCase.input);
+    const TallixOutcome outcome = tallixRun(testCase.arguments, testCase.input);
     EXPECT_EQ(outcome.status, testCase.status);
     EXPECT_EQ(outcome.output.substr(0, std::string(testCase.output).size()), testCase.output);
     EXPECT_EQ(outcome.error, testCase.error);
-  }
-}
-
-TEST_F(LineModeCommandTests, TheExpressionOnTheDisplayComesBackAfterARestart) {
-  enum class Ending { terminate, tenSeconds, nineSeconds };
-  const struct {
-    std::vector<std::string> arguments;
-    const char* input;
-    Ending ending;
-    const char* output;
-  } runs[] = {
-      {{}, "6*7", Ending::terminate, "6 × 7 = 42\n"},
-      {{}, "+1", Ending::tenSeconds, "42 + 1 = 43\n"},
-      // Killed before the save timer fired: the change is lost.
-      {{}, "*100", Ending::nineSeconds, "43 × 100 = 4,300\n"},
-      {{"--radians"}, "-1", Ending::terminate, "43 − 1 = 42\n"},
-      // The angle mode was saved with the expression.
-      {{}, "1±acos", Ending::terminate, "-1 acos = 3.14159265359\n"},
-  };
-  const std::filesystem::path support = environment().applicationSupportDirectory();
-  for (const auto& run : runs) {
-    SCOPED_TRACE(run.input);
-    const auto restarted = restartedEnvironment(support);
-    const QVREnvironment::Installation installation(*restarted);
-    const Outcome outcome = tallixRun(run.arguments, {run.input});
-    EXPECT_EQ(outcome.output, run.output);
-    EXPECT_EQ(outcome.error, "");
-    auto& loop = static_cast<QVRVirtualRunLoop&>(restarted->runLoop());
-    if (run.ending == Ending::terminate) loop.terminate();
-    if (run.ending != Ending::terminate)
-      loop.advanceBy(run.ending == Ending::tenSeconds ? 10s : 9s);
   }
 }
 

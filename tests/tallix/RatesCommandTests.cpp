@@ -72,16 +72,14 @@ TEST_F(RatesCommandTests, ANewUserConvertsOfflineThenUpdatesFromAStandIn) {
 }
 
 TEST_F(RatesCommandTests, TheNoteSaysTheAgeOnlyAfterSevenDays) {
-  const struct {
-    Clock::time_point published;
-    Clock::time_point now;
-    const char* note;
-  } cases[] = {
+  // clang-format off
+  const struct { Clock::time_point published; Clock::time_point now; const char* note; } cases[] = {
       {utc(2026, 10, 30), utc(2026, 11, 6), "rates of 30 Oct 2026"},
       {utc(2026, 10, 30), utc(2026, 11, 6, 1), "rates of 30 Oct 2026 — 7 days old"},
       {utc(2026, 10, 30, 16), utc(2026, 11, 7, 16), "rates of 30 Oct 2026 — 8 days old"},
       {utc(2026, 12, 31, 23), utc(2026, 1, 1), "rates of 31 Dec 2026"},
   };
+  // clang-format on
   for (const auto& item : cases) {
     EXPECT_EQ(tallix::RatesCommand::ratesNote(item.published, item.now), item.note);
   }

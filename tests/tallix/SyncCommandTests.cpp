@@ -53,14 +53,13 @@ TEST_F(SyncCommandTests, StatusShowsTheStoreAndEachDocumentsLastPollAndUpload) {
                                 "2026-01-01 00:00:10 UTC, waiting to upload: yes\n"
                                 "Main.customConstants: no local copy\n");
 
-  const struct {
-    std::vector<std::string> arguments;
-    std::string error;
-  } misuses[] = {
+  // clang-format off
+  const struct { std::vector<std::string> arguments; std::string error; } misuses[] = {
       {{"sync"}, "tallix sync: expected a subcommand\nusage: tallix sync status\n"},
       {{"sync", "status", "now"}, "tallix sync: unknown arguments\nusage: tallix sync status\n"},
       {{"sync", "push"}, "tallix sync: unknown arguments\nusage: tallix sync status\n"},
   };
+  // clang-format on
   for (const auto& misuse : misuses) {
     const auto wrong = tallixRun(misuse.arguments);
     EXPECT_EQ(wrong.status, 2);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tallix/TallixCommandLine.h"
+#include "support/TallixCommandRun.h"
 
 namespace {
 
@@ -40,22 +40,15 @@ class RecordingCommand final : public TallixCommand {
   std::string _name;
 };
 
-struct Outcome {
-  int status;
-  std::string output;
-  std::string error;
-};
-
 class TallixCommandLineTests : public ::testing::Test {
  protected:
-  Outcome run(std::vector<std::string> arguments) {
+  TallixOutcome run(std::vector<std::string> arguments) {
     std::vector<std::unique_ptr<TallixCommand>> commands;
-    auto eval = std::make_unique<RecordingCommand>("eval");
-    auto lines = std::make_unique<RecordingCommand>("lines");
-    evalCommand = eval.get();
-    linesCommand = lines.get();
-    commands.push_back(std::move(eval));
-    commands.push_back(std::move(lines));
+    for (const char* name : {"eval", "lines"}) {
+      commands.push_back(std::make_unique<RecordingCommand>(name));
+    }
+    evalCommand = static_cast<RecordingCommand*>(commands[0].get());
+    linesCommand = static_cast<RecordingCommand*>(commands[1].get());
     commandLine = std::make_unique<TallixCommandLine>(std::move(commands));
     TallixBufferIO io;
     const int status = commandLine->run(arguments, io);
@@ -76,31 +69,22 @@ TEST_F(TallixCommandLineTests, ChoosesTheCommandAndPassesItsArguments) {
   EXPECT_EQ(evalCommand->category, "Length");
   EXPECT_EQ(evalCommand->values, (std::vector<std::string>{"-40", "2+3"}));
   EXPECT_EQ(linesCommand->runs, 0);
-}
-
-TEST_F(TallixCommandLineTests, WithoutACommandRunsLineModeWithTheOptions) {
+  // Without a command, line mode runs with the options.
   for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"--radians"}}) {
-    auto outcome = run(arguments);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.output, "ran lines\n");
+    EXPECT_EQ(run(arguments).output, "ran lines\n");
     EXPECT_EQ(linesCommand->radians, !arguments.empty());
   }
 }
 
 TEST_F(TallixCommandLineTests, BadWordsAndOptionsExitWithStatusTwoAndOneLine) {
-  struct Case {
-    std::vector<std::string> arguments;
-    std::string error;
+  // clang-format off
+  const struct { std::vector<std::string> arguments; std::string error; } cases[] = {
+    {{"frobnicate"}, "tallix: unknown command 'frobnicate' (see 'tallix --help')\n"},
+    {{"eval", "--frobnicate"}, "tallix eval: unexpected argument '--frobnicate' (see 'tallix eval --help')\n"},
+    {{"--frobnicate"}, "tallix lines: unexpected argument '--frobnicate' (see 'tallix lines --help')\n"},
+    {{"eval", "--category"}, "tallix eval: --category: 1 required TEXT missing (see 'tallix eval --help')\n"},
   };
-  const Case cases[] = {
-      {{"frobnicate"}, "tallix: unknown command 'frobnicate' (see 'tallix --help')\n"},
-      {{"eval", "--frobnicate"},
-       "tallix eval: unexpected argument '--frobnicate' (see 'tallix eval --help')\n"},
-      {{"--frobnicate"},
-       "tallix lines: unexpected argument '--frobnicate' (see 'tallix lines --help')\n"},
-      {{"eval", "--category"},
-       "tallix eval: --category: 1 required TEXT missing (see 'tallix eval --help')\n"},
-  };
+  // clang-format on
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.arguments.front());
     auto outcome = run(testCase.arguments);

@@ -80,7 +80,8 @@ TEST_F(TapeCommandTests, SavesListsMarksAndExportsAcrossRuns) {
     if (fills.empty() && QVRTallixTape::tape().expressionCount() == 5) {
       fills["{uuid4}"] = QVRTallixTape::tape().expressionAtIndex(3)->uuid();
       fills["{uuid5}"] = QVRTallixTape::tape().expressionAtIndex(4)->uuid();
-      fills["{prefix4}"] = fills["{uuid4}"].substr(0, 8);  // a prefix names it too
+      // A prefix names it too; with its dash it never reads as an entry number.
+      fills["{prefix4}"] = fills["{uuid4}"].substr(0, 9);
     }
   }
 }

@@ -25,61 +25,31 @@ class UnitCommandsTests : public TallixTest {};
 TEST_F(UnitCommandsTests, CommandsPrintOrRefuseInTheUsersLocale) {
   const std::string usage = "\nusage: tallix convert VALUE FROM TO [--category NAME]\n";
   const std::string notNumber = "' is not a number in the locale ";
-  const struct {
-    const char* locale;
-    std::vector<std::string> arguments;
-    int status;
-    std::string text;  // the output, or the error when the status is not 0
-  } cases[] = {
-      {"en_US", {"convert", "-40", "celsius", "fahrenheit"}, 0, "-40 °F\n"},
-      {"en_US", {"convert", "1", "Gallon (US)", "L"}, 0, "3.785411784 L\n"},
-      {"en_US", {"convert", "1,234.5", "m", "KM"}, 0, "1.2345 km\n"},
-      {"en_US", {"convert", "--category=Length", "1", "m", "ft"}, 0, "3.28083989501 ft\n"},
-      {"en_US", {"convert", "4.76652566916501e16", "in", "in"}, 0, "4.76652566916501e16 in\n"},
-      {"en_US", {"convert", "-2e-12", "m", "m"}, 0, "-2e-12 m\n"},
-      {"en_US",
-       {"convert", "1", "gallon", "L"},
-       2,
-       "tallix convert: 'gallon' is ambiguous in Volume: it names gallon-us (US gal), "
-       "gallon-imperial (imp gal); use the unit's name or symbol\n"},
-      {"en_US",
-       {"convert", "1,000e16", "m", "ft"},
-       2,
-       "tallix convert: '1,000e16" + notNumber + "en_US\n"},
-      {"en_US", {"convert", "", "m", "ft"}, 2, "tallix convert: '" + notNumber + "en_US\n"},
-      {"en_US",
-       {"convert", "1", "m"},
-       2,
-       "tallix convert: expected VALUE FROM TO, got 2 arguments" + usage},
-      {"en_US",
-       {"convert", "1"},
-       2,
-       "tallix convert: expected VALUE FROM TO, got 1 argument" + usage},
-      {"en_US",
-       {"convert", "1", "m", "ft", "--category"},
-       2,
-       "tallix convert: --category needs a category name" + usage},
-      {"en_US", {"convert", "-x", "m", "ft"}, 2, "tallix convert: unknown option '-x'" + usage},
-      {"en_US",
-       {"units", "Length", "Mass"},
-       2,
-       "tallix units: expected at most one CATEGORY\nusage: tallix units [CATEGORY]\n"},
-      {"en_US",
-       {"units", "--all"},
-       2,
-       "tallix units: unknown option '--all'\nusage: tallix units [CATEGORY]\n"},
-      {"de_DE", {"convert", "1.234,5", "m", "km"}, 0, "1,2345 km\n"},
-      {"de_DE", {"convert", "1.5", "mi", "km"}, 2, "tallix convert: '1.5" + notNumber + "de_DE\n"},
-      // Indian grouping: three digits, then twos.
-      {"hi_IN", {"convert", "12,34,567", "m", "km"}, 0, "1,234.567 km\n"},
-      {"hi_IN",
-       {"convert", "1,234,567", "m", "km"},
-       2,
-       "tallix convert: '1,234,567" + notNumber + "hi_IN\n"},
-      // Arabic (Egypt): its own digits and separators, and the English notation it prints with.
-      {"ar_EG", {"convert", "1,234.5", "m", "km"}, 0, "1.2345 km\n"},
-      {"ar_EG", {"convert", "١٢٣٤٫٥", "m", "km"}, 0, "1.2345 km\n"},
+  // clang-format off
+  const struct { const char* locale; std::vector<std::string> arguments; int status; std::string text; } cases[] = {
+    // The text is the output, or the error when the status is not 0.
+    {"en_US", {"convert", "1", "Gallon (US)", "L"}, 0, "3.785411784 L\n"},
+    {"en_US", {"convert", "1,234.5", "m", "KM"}, 0, "1.2345 km\n"},
+    {"en_US", {"convert", "--category=Length", "1", "m", "ft"}, 0, "3.28083989501 ft\n"},
+    {"en_US", {"convert", "-2e-12", "m", "m"}, 0, "-2e-12 m\n"},
+    {"en_US", {"convert", "1", "gallon", "L"}, 2, "tallix convert: 'gallon' is ambiguous in Volume: it names gallon-us (US gal), gallon-imperial (imp gal); use the unit's name or symbol\n"},
+    {"en_US", {"convert", "1,000e16", "m", "ft"}, 2, "tallix convert: '1,000e16" + notNumber + "en_US\n"},
+    {"en_US", {"convert", "", "m", "ft"}, 2, "tallix convert: '" + notNumber + "en_US\n"},
+    {"en_US", {"convert", "1", "m"}, 2, "tallix convert: expected VALUE FROM TO, got 2 arguments" + usage},
+    {"en_US", {"convert", "1"}, 2, "tallix convert: expected VALUE FROM TO, got 1 argument" + usage},
+    {"en_US", {"convert", "1", "m", "ft", "--category"}, 2, "tallix convert: --category needs a category name" + usage},
+    {"en_US", {"convert", "-x", "m", "ft"}, 2, "tallix convert: unknown option '-x'" + usage},
+    {"en_US", {"units", "Length", "Mass"}, 2, "tallix units: expected at most one CATEGORY\nusage: tallix units [CATEGORY]\n"},
+    {"en_US", {"units", "--all"}, 2, "tallix units: unknown option '--all'\nusage: tallix units [CATEGORY]\n"},
+    {"de_DE", {"convert", "1.5", "mi", "km"}, 2, "tallix convert: '1.5" + notNumber + "de_DE\n"},
+    // Indian grouping: three digits, then twos.
+    {"hi_IN", {"convert", "12,34,567", "m", "km"}, 0, "1,234.567 km\n"},
+    {"hi_IN", {"convert", "1,234,567", "m", "km"}, 2, "tallix convert: '1,234,567" + notNumber + "hi_IN\n"},
+    // Arabic (Egypt): its own digits and separators, and the English notation it prints with.
+    {"ar_EG", {"convert", "1,234.5", "m", "km"}, 0, "1.2345 km\n"},
+    {"ar_EG", {"convert", "١٢٣٤٫٥", "m", "km"}, 0, "1.2345 km\n"},
   };
+  // clang-format on
   for (const auto& item : cases) {
     SCOPED_TRACE(std::string(item.locale) + " " + item.arguments[1]);
     ScopedEnvironment scoped(item.locale);

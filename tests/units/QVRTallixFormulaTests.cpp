@@ -28,14 +28,13 @@ std::string outcomeOf(const QVRTallixFormula& formula, const QVRTallixDecimal& x
 // The random formulas below cover the operators, stack depth, too few values and the decimal's
 // failures; these are the tokens they never write.
 TEST(QVRTallixFormula, TokensOutsideTheDecimalsRangeOrSyntaxEnterAsNotANumber) {
-  const struct {
-    const char* formula;
-    const char* expected;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* formula; const char* expected; } cases[] = {
       {"X abc /", "NaN"},
       {"1e200", "NaN"},
       {"X 459.67 + 5 * 9 /", "273.15"},
   };
+  // clang-format on
   for (const auto& item : cases) {
     SCOPED_TRACE(item.formula);
     EXPECT_EQ(outcomeOf(QVRTallixFormula(item.formula), decimal("32"), false), item.expected);

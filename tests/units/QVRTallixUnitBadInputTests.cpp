@@ -32,12 +32,10 @@ TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTake
   environment().userDefaults().setObject("TestLength.DefaultFromUnit", Array{"x"});
   environment().userDefaults().setObject("unit.TestLength.metre.hidden", "garbage");
   useCatalogue({"Length", Array{1, 2}, lengthCategory(),
-                Dictionary{{"name", 12},
-                           {"title", Array{"x"}},
-                           {"units", "metre"},
-                           {"precision", "many"},
-                           {"defaultFromUnitName", 3},
-                           {"class", 99}},
+                // clang-format off
+                Dictionary{{"name", 12}, {"title", Array{"x"}}, {"units", "metre"}, {"precision", "many"},
+                           {"defaultFromUnitName", 3}, {"class", 99}},
+                // clang-format on
                 Dictionary{{"name", "NegativePrecision"}, {"precision", -4}},
                 Dictionary{{"name", "BoolPrecision"}, {"precision", true}},
                 Dictionary{{"name", "RealPrecision"}, {"precision", 2.9}},
@@ -123,20 +121,17 @@ TEST_F(QVRTallixUnitBadInputTests, CorruptArchivedUnitsAndCategoriesDecodeToNone
     }
     return archive;
   };
-  const struct {
-    const char* title;
-    std::string_view key;
-    Change change;
-  } cases[] = {
+  // clang-format off
+  const struct { const char* title; std::string_view key; Change change; } cases[] = {
       {"a name that is no text", "toFormula", [](auto& record) { record["name"] = 17; }},
       {"a category reference out of range", "toFormula",
        [](auto& record) { record["category"] = QVRPropertyList::UID{999}; }},
-      {"a visibility that is text", "toFormula",
-       [](auto& record) { record["defaultHidden"] = "yes"; }},
+      {"a visibility that is text", "toFormula", [](auto& record) { record["defaultHidden"] = "yes"; }},
       {"units that are text", "defaultToUnitName", [](auto& record) { record["units"] = "metre"; }},
       {"units that refer to the category itself", "defaultToUnitName",
        [](auto& record) { record["units"] = record["name"]; }},
   };
+  // clang-format on
   for (const auto& item : cases) {
     SCOPED_TRACE(item.title);
     EXPECT_EQ(decodeUnit(changed(item.key, item.change)), nullptr);

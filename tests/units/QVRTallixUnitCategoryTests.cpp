@@ -151,17 +151,15 @@ TEST_F(QVRTallixUnitCategoryTests, WhenEveryCategoryIsHiddenOneIsShownAndThatIsS
 }
 
 TEST_F(QVRTallixUnitCategoryTests, TheDefaultCategoryFollowsTheStoredNameWhileItIsVisible) {
-  const struct {
-    std::optional<std::string> stored;
-    bool hideTemperature;
-    const char* expected;
-  } cases[] = {
+  // clang-format off
+  const struct { std::optional<std::string> stored; bool hideTemperature; const char* expected; } cases[] = {
       {std::nullopt, false, "Temperature"},
       // A hidden default category gives the first visible one, which is not stored.
       {std::nullopt, true, "Area"},
       {"Volume", true, "Volume"},
       {"Temperature", true, "Area"},
   };
+  // clang-format on
   for (const auto& item : cases) {
     SCOPED_TRACE(item.stored.value_or("(nothing stored)") +
                  (item.hideTemperature ? ", hidden" : ""));

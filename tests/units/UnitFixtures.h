@@ -33,13 +33,16 @@ struct UnitKeys {
   std::optional<bool> hidden{};
 };
 
+// Sets `key` when the value is given.
+inline void setIf(Dictionary& entry, const char* key, const auto& value) {
+  if (value) entry[key] = *value;
+}
+
 inline Dictionary unitEntry(std::string_view className, std::string_view name,
                             const UnitKeys& keys) {
   Dictionary entry{{"class", className}, {"name", name}};
-  if (keys.title) entry["title"] = *keys.title;
-  if (keys.symbol) entry["symbol"] = *keys.symbol;
-  if (keys.modifier) entry["modifier"] = *keys.modifier;
-  if (keys.hidden) entry["hidden"] = *keys.hidden;
+  setIf(entry, "title", keys.title), setIf(entry, "symbol", keys.symbol);
+  setIf(entry, "modifier", keys.modifier), setIf(entry, "hidden", keys.hidden);
   return entry;
 }
 
@@ -53,8 +56,7 @@ inline Dictionary formulaUnit(std::string_view name, std::optional<std::string> 
                               std::optional<std::string> from = std::nullopt,
                               const UnitKeys& keys = {}) {
   Dictionary entry = unitEntry("QVRTallixFormulaUnit", name, keys);
-  if (to) entry["to"] = *to;
-  if (from) entry["from"] = *from;
+  setIf(entry, "to", to), setIf(entry, "from", from);
   return entry;
 }
 
@@ -68,19 +70,16 @@ struct CategoryKeys {
 
 inline Dictionary categoryEntry(std::string_view name, Array units, const CategoryKeys& keys = {}) {
   Dictionary entry{{"name", name}, {"units", std::move(units)}};
-  if (keys.title) entry["title"] = *keys.title;
-  if (keys.className) entry["class"] = *keys.className;
-  if (keys.defaultFrom) entry["defaultFromUnitName"] = *keys.defaultFrom;
-  if (keys.defaultTo) entry["defaultToUnitName"] = *keys.defaultTo;
-  if (keys.precision) entry["precision"] = *keys.precision;
+  setIf(entry, "title", keys.title), setIf(entry, "class", keys.className);
+  setIf(entry, "defaultFromUnitName", keys.defaultFrom);
+  setIf(entry, "defaultToUnitName", keys.defaultTo), setIf(entry, "precision", keys.precision);
   return entry;
 }
 
 // A small length category: metre (base), kilometre ("X 1000 *"), centimetre ("X 0.01 *").
-inline Dictionary lengthCategory(std::optional<bool> hiddenKilometre = std::nullopt) {
+inline Dictionary lengthCategory() {
   return categoryEntry("TestLength",
-                       {formulaUnit("kilometre", "X 1000 *", std::nullopt,
-                                    {.symbol = "km", .hidden = hiddenKilometre}),
+                       {formulaUnit("kilometre", "X 1000 *", std::nullopt, {.symbol = "km"}),
                         plainUnit("metre", {.symbol = "m"}),
                         formulaUnit("centimetre", "X 0.01 *", std::nullopt, {.symbol = "cm"})},
                        {.defaultFrom = "metre", .defaultTo = "kilometre"});
