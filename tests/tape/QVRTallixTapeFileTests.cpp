@@ -67,7 +67,8 @@ TEST_F(QVRTallixTapeFileTests, ATapeOfTheEarlierArchiverLoadsAndSavesAsTheSameAr
   ASSERT_EQ(tape.expressionCount(), std::size(texts)) << testing::PrintToString(log().lines());
   for (std::size_t index = 0; index < std::size(texts); ++index) {
     SCOPED_TRACE(index);
-    const auto* expression = tape.expressionAtIndex(index);
+    const auto expression = tape.expressionAtIndex(index);
+    ASSERT_TRUE(expression);
     EXPECT_EQ(expression->stringDescription(), texts[index]);
     EXPECT_EQ(expression->radMode(), index == 6);
   }
