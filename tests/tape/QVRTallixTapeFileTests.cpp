@@ -96,7 +96,9 @@ TEST_F(QVRTallixTapeFileTests, ContentsBeyondTheSizeLimitAreKeptAsideUnread) {
     sparseFile(probe, size);
     const auto read = QVRFileReader::contentsOfFile(probe, 100);
     EXPECT_EQ(read.value.has_value(), size <= 100) << size;
-    if (!read.value) EXPECT_EQ(read.error->code(), EFBIG);
+    if (!read.value) {
+      EXPECT_EQ(read.error->code(), EFBIG);
+    }
   }
 
   for (const std::uintmax_t size :
