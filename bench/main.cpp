@@ -21,8 +21,8 @@ struct Group {
 };
 
 constexpr Group groups[] = {
-    {"numbers", "numbers/"}, {"units", "units/"}, {"keys", "keys/"},
-    {"eval", "eval/"},       {"tape", "tape/"},   {"display", "display/"},
+    {"numbers", "numbers/"}, {"units", "units/"},   {"keys", "keys/"},       {"eval", "eval/"},
+    {"tape", "tape/"},       {"tape1m", "tape1m/"}, {"display", "display/"},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,6 +16,11 @@ class QVRCKAsset {
   explicit QVRCKAsset(std::filesystem::path fileURL) : _fileURL(std::move(fileURL)) {}
 
   const std::filesystem::path& fileURL() const { return _fileURL; }
+
+  // The largest file read as an asset or as a document's contents. A tape of a million short
+  // calculations ("1234 + 5 × 7 =") takes about 530 MB; this leaves room for calculations twice
+  // as long, and a larger file is refused by its size before any of it is read.
+  static constexpr std::size_t maximumFileSize = std::size_t{1} << 30;
 
   // "<CKAsset fileURL=/path>", for log lines.
   std::string description() const;

@@ -9,6 +9,7 @@
 #include <set>
 #include <system_error>
 
+#include "cloud/QVRCKAsset.h"
 #include "cloud/QVRCKDirectoryWatcher.h"
 #include "cloud/QVRCKError.h"
 #include "cloud/QVRCKStoreFiles.h"
@@ -183,7 +184,7 @@ std::optional<std::filesystem::path> QVRCKDirectoryDatabase::answerFile(
   const std::string cacheKey =
       stored.recordID().recordName() + '\n' + stored.recordChangeTag().value_or("") + '\n' + key;
   if (const auto found = _answers.find(cacheKey); found != _answers.end()) return found->second;
-  auto bytes = QVRFileReader::contentsOfFile(_folder / assetName);
+  auto bytes = QVRFileReader::contentsOfFile(_folder / assetName, QVRCKAsset::maximumFileSize);
   if (!bytes.value) {
     // A file-sync tool may bring the record before its assets: the next poll finds them.
     *error = QVRCKErrorWithCode(
@@ -235,7 +236,7 @@ QVRCKDirectoryDatabase::Answer QVRCKDirectoryDatabase::saveNow(const QVRCKRecord
   for (const auto& [key, value] : record.fields()) {
     const auto* asset = std::get_if<QVRCKAsset>(&value);
     if (!asset) continue;
-    auto bytes = QVRFileReader::contentsOfFile(asset->fileURL());
+    auto bytes = QVRFileReader::contentsOfFile(asset->fileURL(), QVRCKAsset::maximumFileSize);
     if (!bytes.value) {
       return abandon(QVRCKErrorWithCode(QVRCKErrorAssetFileNotFound,
                                         "cannot read " + asset->fileURL().string()));

@@ -104,7 +104,7 @@ void QVRCKDocument::_pollCompleted(const QVRCKRecord& kept,
 bool QVRCKDocument::_takeFetchedRecord(const QVRCKRecord& fetched) {
   const QVRCKAsset* asset = fetched.assetForKey(QVRCKDocumentContentsKey);
   if (!asset) return true;
-  auto bytes = QVRFileReader::contentsOfFile(asset->fileURL());
+  auto bytes = QVRFileReader::contentsOfFile(asset->fileURL(), QVRCKAsset::maximumFileSize);
   if (!bytes.value) {
     if (bytes.error) {
       QVRLogger::logError(*bytes.error, "Reading new contents file " + asset->fileURL().string());
@@ -189,7 +189,7 @@ void QVRCKDocument::_postIfNeeded() {
   }
 
   const std::filesystem::path temporary = _storage.temporaryDirectory / QVRString::uuid();
-  auto bytes = QVRFileReader::contentsOfFile(contentsURL());
+  auto bytes = QVRFileReader::contentsOfFile(contentsURL(), QVRCKAsset::maximumFileSize);
   std::optional<QVRError> failure = std::move(bytes.error);
   if (bytes.value)
     failure = QVRFileWriter::writeAtomically(temporary, *bytes.value, _storage.systemCalls);

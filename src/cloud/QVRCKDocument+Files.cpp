@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <system_error>
 
 #include "cloud/QVRCKDocument.h"
@@ -36,9 +37,12 @@ void QVRCKDocument::_readDirectory() {
   std::error_code probe;
   if (!std::filesystem::exists(std::filesystem::symlink_status(contentsFile, probe))) return;
   _directoryExists = true;
-  auto bytes = QVRFileReader::contentsOfFile(contentsFile);
+  auto bytes = QVRFileReader::contentsOfFile(contentsFile, QVRCKAsset::maximumFileSize);
   if (!bytes.value) {
     if (bytes.error) QVRLogger::logError(*bytes.error, "Reading file for " + _fileURL.string());
+    // A file too large to read is kept aside like an unreadable one rather than overwritten by
+    // the next save.
+    if (bytes.error && bytes.error->code() == EFBIG) _keepAside(contentsFile);
     return;
   }
   _contentsChecksum = QVRData::crc32(*bytes.value);
@@ -132,7 +136,7 @@ void QVRCKDocument::_saveIfNeeded() {
   QVRKeyedArchiver archiver;
   _contents->encodeWithCoder(archiver, QVRCKDocumentContentsKey);
   archiver.encodeInteger(QVRCKDocumentVersionKey, documentVersion);
-  auto data = archiver.finishedData();
+  auto data = std::move(archiver).finishedData();
   std::optional<QVRError> failure = std::move(data.error);
   if (data.value) {
     failure = QVRFileWriter::writeAtomically(contentsURL(), *data.value, _storage.systemCalls);

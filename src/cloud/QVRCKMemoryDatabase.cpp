@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <system_error>
+#include "cloud/QVRCKAsset.h"
 #include "common/QVREnvironment.h"
 #include "common/QVRFileReader.h"
 #include "common/QVRRunLoop.h"
@@ -167,7 +168,7 @@ std::optional<QVRCKMemoryDatabase::StoredRecord> QVRCKMemoryDatabase::snapshot(
   for (const auto& [key, value] : record.fields()) {
     const auto* asset = std::get_if<QVRCKAsset>(&value);
     if (!asset) continue;
-    auto bytes = QVRFileReader::contentsOfFile(asset->fileURL());
+    auto bytes = QVRFileReader::contentsOfFile(asset->fileURL(), QVRCKAsset::maximumFileSize);
     if (!bytes.value) {
       if (failedFile) *failedFile = asset->fileURL().string();
       return std::nullopt;

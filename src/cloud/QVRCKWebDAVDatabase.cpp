@@ -2,6 +2,7 @@
 
 #include <future>
 
+#include "cloud/QVRCKAsset.h"
 #include "cloud/QVRCKError.h"
 #include "cloud/QVRCKStoreFiles.h"
 #include "cloud/QVRCKWebDAVHeaders.h"
@@ -256,7 +257,7 @@ std::optional<QVRError> QVRCKWebDAVDatabase::putAssets(const QVRCKRecord& record
   for (const auto& [key, value] : record.fields()) {
     const auto* asset = std::get_if<QVRCKAsset>(&value);
     if (!asset) continue;
-    auto bytes = QVRFileReader::contentsOfFile(asset->fileURL());
+    auto bytes = QVRFileReader::contentsOfFile(asset->fileURL(), QVRCKAsset::maximumFileSize);
     if (!bytes.value) {
       return QVRCKErrorWithCode(QVRCKErrorAssetFileNotFound,
                                 "cannot read " + asset->fileURL().string());

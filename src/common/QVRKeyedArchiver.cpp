@@ -1,124 +1,182 @@
 #include "common/QVRKeyedArchiver.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <new>
+#include <utility>
+
+#include "common/QVRBinaryPropertyListReader.h"
 #include "common/QVRFileWriter.h"
 #include "common/QVRLogger.h"
 
 namespace {
 
-constexpr std::string_view kNull = "$null";
+using Field = QVRKeyedArchiveWriter::Field;
+
+Field scalarField(Field::Kind kind, std::uint64_t bits) {
+  Field field;
+  field.kind = kind;
+  field.bits = bits;
+  return field;
+}
+
+// Objects on one page of memory land in one run of 256 slots (by their 16-byte granule), the
+// runs at random places: an object and its parts, which lie close together, are then looked up
+// in a few cache lines of the table instead of one line each.
+std::size_t identityHash(const void* address, std::uint32_t className) {
+  const auto place = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(address));
+  std::uint64_t bits = (place >> 12) ^ (std::uint64_t{className} << 40);
+  bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9u;
+  bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBu;
+  return static_cast<std::size_t>((bits ^ (bits >> 31)) + ((place >> 4) & 0xFF));
+}
 
 }  // namespace
 
-QVRKeyedArchiver::QVRKeyedArchiver() {
-  _objects.emplace_back(kNull);
-  _records.emplace_back();
+QVRKeyedArchiver::QVRKeyedArchiver() : _records(1) {
+  _arrayClassName = _writer.text("NSArray");
+  _dictionaryClassName = _writer.text("NSDictionary");
+  _classKey = _writer.text("$class");
 }
 
-void QVRKeyedArchiver::setValue(std::string_view key, QVRPropertyList value) {
-  _records.back().insert_or_assign(std::string(key), std::move(value));
+void QVRKeyedArchiver::setValue(std::string_view key, Field field) {
+  field.key = _writer.text(key);
+  std::vector<Field>& record = _records[_openRecords - 1];
+  for (Field& existing : record) {
+    if (existing.key == field.key) {
+      existing = field;
+      return;
+    }
+  }
+  record.push_back(field);
+}
+
+void QVRKeyedArchiver::setReference(std::string_view key, UID uid) {
+  setValue(key, scalarField(Field::Kind::reference, uid.value));
 }
 
 void QVRKeyedArchiver::encodeBool(std::string_view key, bool value) {
-  setValue(key, value);
+  setValue(key, scalarField(Field::Kind::boolean, value ? 1 : 0));
 }
 
 void QVRKeyedArchiver::encodeInteger(std::string_view key, std::int64_t value) {
-  setValue(key, value);
+  setValue(key, scalarField(Field::Kind::integer, static_cast<std::uint64_t>(value)));
 }
 
 void QVRKeyedArchiver::encodeDouble(std::string_view key, double value) {
-  setValue(key, value);
+  setValue(key, scalarField(Field::Kind::real, std::bit_cast<std::uint64_t>(value)));
 }
 
 void QVRKeyedArchiver::encodeString(std::string_view key, std::string_view value) {
-  setValue(key, stringReference(value));
+  setReference(key, stringReference(value));
 }
 
 void QVRKeyedArchiver::encodePropertyList(std::string_view key, const QVRPropertyList& value) {
-  setValue(key, propertyListReference(value));
+  setReference(key, propertyListReference(value));
 }
 
 void QVRKeyedArchiver::encodeArray(std::string_view key,
                                    const std::function<void(ArrayEncoder&)>& build) {
   ArrayEncoder array(*this);
   build(array);
-  setValue(key, arrayReference(std::move(array._elements)));
+  setReference(key, arrayReference(array._elements));
 }
 
 void QVRKeyedArchiver::encodeDictionary(std::string_view key,
                                         const std::function<void(DictionaryEncoder&)>& build) {
   DictionaryEncoder dictionary(*this);
   build(dictionary);
-  setValue(key, dictionaryReference(std::move(dictionary._keys), std::move(dictionary._values)));
+  setReference(key, dictionaryReference(dictionary._keys, dictionary._values));
 }
 
-std::optional<QVRKeyedArchiver::UID> QVRKeyedArchiver::knownObject(
-    const void* address, std::string_view className) const {
-  if (!address) return std::nullopt;
-  const auto found = _identities.find(std::pair(address, std::string(className)));
-  if (found == _identities.end()) return std::nullopt;
-  return UID{found->second};
+std::optional<QVRKeyedArchiver::UID> QVRKeyedArchiver::knownObject(const void* address,
+                                                                   TextID className) const {
+  if (!address || _identitySlots == 0) return std::nullopt;
+  const std::size_t mask = _identitySlots - 1;
+  for (std::size_t slot = identityHash(address, className) & mask; _identities[slot].address;
+       slot = (slot + 1) & mask) {
+    const Identity& identity = _identities[slot];
+    if (identity.address == address && identity.className == className) {
+      return UID{identity.object};
+    }
+  }
+  return std::nullopt;
 }
 
-QVRKeyedArchiver::UID QVRKeyedArchiver::beginObject(const void* address, std::string_view className,
+void QVRKeyedArchiver::rememberObject(const void* address, TextID className, Index object) {
+  if (4 * (_identityCount + 1) > 3 * _identitySlots) {
+    const std::size_t oldSlots = _identitySlots;
+    _identitySlots = std::max<std::size_t>(64, 2 * oldSlots);
+    auto old = std::exchange(_identities, decltype(_identities)(static_cast<Identity*>(
+                                              std::calloc(_identitySlots, sizeof(Identity)))));
+    if (!_identities) throw std::bad_alloc();
+    _identityCount = 0;
+    for (std::size_t slot = 0; slot < oldSlots; ++slot) {
+      const Identity& identity = old[slot];
+      if (identity.address) rememberObject(identity.address, identity.className, identity.object);
+    }
+  }
+  const std::size_t mask = _identitySlots - 1;
+  std::size_t slot = identityHash(address, className) & mask;
+  while (_identities[slot].address) slot = (slot + 1) & mask;
+  _identities[slot] = {address, className, object};
+  ++_identityCount;
+}
+
+QVRKeyedArchiver::UID QVRKeyedArchiver::beginObject(const void* address, TextID className,
                                                     const std::vector<std::string>& classes) {
-  const std::uint64_t index = _objects.size();
   // The place is taken before the keys are written, so that an object that refers back to this
   // one (while it is being written) finds it.
-  _objects.emplace_back(kNull);
-  if (address) _identities.emplace(std::pair(address, std::string(className)), index);
-  QVRPropertyList::Dictionary record;
-  record.emplace("$class", classReference(classes));
-  _records.push_back(std::move(record));
+  const Index index = _writer.reserveObject();
+  if (address) rememberObject(address, className, index);
+  const Index classRecord = classReference(className, classes);
+  if (_records.size() == _openRecords) _records.emplace_back();
+  std::vector<Field>& record = _records[_openRecords++];
+  record.clear();
+  record.push_back(scalarField(Field::Kind::reference, classRecord));
+  record.back().key = _classKey;
   return UID{index};
 }
 
 void QVRKeyedArchiver::endObject(UID uid) {
-  _objects[uid.value] = QVRPropertyList(std::move(_records.back()));
-  _records.pop_back();
+  --_openRecords;
+  _writer.finishRecord(static_cast<Index>(uid.value), _records[_openRecords]);
 }
 
-QVRKeyedArchiver::UID QVRKeyedArchiver::classReference(const std::vector<std::string>& classes) {
-  const std::string& name = classes.front();
-  if (const auto found = _classes.find(name); found != _classes.end()) return UID{found->second};
-  QVRPropertyList::Array hierarchy(classes.begin(), classes.end());
-  const std::uint64_t index = _objects.size();
-  _objects.emplace_back(
-      QVRPropertyList::Dictionary{{"$classname", name}, {"$classes", std::move(hierarchy)}});
-  _classes.emplace(name, index);
-  return UID{index};
+QVRKeyedArchiver::Index QVRKeyedArchiver::classReference(TextID name,
+                                                         const std::vector<std::string>& classes) {
+  if (const auto record = _writer.classRecord(name)) return *record;
+  return _writer.addClassRecord(name, classes);
 }
 
 QVRKeyedArchiver::UID QVRKeyedArchiver::stringReference(std::string_view text) {
-  if (const auto found = _strings.find(text); found != _strings.end()) return UID{found->second};
-  const std::uint64_t index = _objects.size();
-  _objects.emplace_back(text);
-  _strings.emplace(std::string(text), index);
-  return UID{index};
+  return UID{_writer.textObject(_writer.text(text))};
 }
 
-QVRKeyedArchiver::UID QVRKeyedArchiver::scalarReference(QVRPropertyList value) {
-  if (const std::string* text = value.string()) return stringReference(*text);
-  const std::uint64_t index = _objects.size();
-  _objects.push_back(std::move(value));
-  return UID{index};
+QVRKeyedArchiver::UID QVRKeyedArchiver::scalarReference(const QVRPropertyList& value) {
+  return UID{_writer.addScalar(value)};
 }
 
 QVRKeyedArchiver::UID QVRKeyedArchiver::propertyListReference(const QVRPropertyList& value) {
   if (const auto* elements = value.array()) {
-    QVRPropertyList::Array references;
+    IndexList references;
     references.reserve(elements->size());
-    for (const auto& element : *elements) references.push_back(propertyListReference(element));
-    return arrayReference(std::move(references));
+    for (const auto& element : *elements) {
+      references.push_back(static_cast<Index>(propertyListReference(element).value));
+    }
+    return arrayReference(references);
   }
   if (const auto* entries = value.dictionary()) {
-    QVRPropertyList::Array keys;
-    QVRPropertyList::Array values;
+    IndexList keys;
+    IndexList values;
+    keys.reserve(entries->size());
+    values.reserve(entries->size());
     for (const auto& [key, element] : *entries) {
-      keys.push_back(stringReference(key));
-      values.push_back(propertyListReference(element));
+      keys.push_back(static_cast<Index>(stringReference(key).value));
+      values.push_back(static_cast<Index>(propertyListReference(element).value));
     }
-    return dictionaryReference(std::move(keys), std::move(values));
+    return dictionaryReference(keys, values);
   }
   if (const auto* uid = value.uid()) {
     return scalarReference(static_cast<std::int64_t>(uid->value & INT64_MAX));
@@ -126,35 +184,45 @@ QVRKeyedArchiver::UID QVRKeyedArchiver::propertyListReference(const QVRPropertyL
   return scalarReference(value);
 }
 
-QVRKeyedArchiver::UID QVRKeyedArchiver::arrayReference(QVRPropertyList::Array elements) {
-  const UID classUID = classReference({"NSArray", "NSObject"});
-  const std::uint64_t index = _objects.size();
-  _objects.emplace_back(
-      QVRPropertyList::Dictionary{{"$class", classUID}, {"NS.objects", std::move(elements)}});
-  return UID{index};
+QVRKeyedArchiver::UID QVRKeyedArchiver::arrayReference(const IndexList& elements) {
+  const Index classRecord = classReference(_arrayClassName, {"NSArray", "NSObject"});
+  return UID{_writer.addArray(classRecord, elements)};
 }
 
-QVRKeyedArchiver::UID QVRKeyedArchiver::dictionaryReference(QVRPropertyList::Array keys,
-                                                            QVRPropertyList::Array values) {
-  const UID classUID = classReference({"NSDictionary", "NSObject"});
-  const std::uint64_t index = _objects.size();
-  _objects.emplace_back(QVRPropertyList::Dictionary{
-      {"$class", classUID}, {"NS.keys", std::move(keys)}, {"NS.objects", std::move(values)}});
-  return UID{index};
+QVRKeyedArchiver::UID QVRKeyedArchiver::dictionaryReference(const IndexList& keys,
+                                                            const IndexList& values) {
+  const Index classRecord = classReference(_dictionaryClassName, {"NSDictionary", "NSObject"});
+  return UID{_writer.addDictionary(classRecord, keys, values)};
 }
 
-QVRPropertyList QVRKeyedArchiver::archivedPropertyList() const {
-  return QVRPropertyList::Dictionary{
-      {"$archiver", archiverName},
-      {"$version", archiveVersion},
-      {"$top", _records.front()},
-      {"$objects", _objects},
-  };
+QVRPropertyList QVRKeyedArchiver::archivedPropertyList() {
+  // Also when the archive cannot be written: a NUL in a text reads back as it is.
+  const auto data = _writer.finish(_records.front(), true);
+  if (!data.value) return QVRPropertyList::Dictionary{};
+  return QVRBinaryPropertyListReader::propertyList(*data.value)
+      .value.value_or(QVRPropertyList::Dictionary{});
+}
+
+QVRResult<std::optional<QVRPropertyList::Data>, QVRError> QVRKeyedArchiver::inFormat(
+    QVRResult<std::optional<QVRPropertyList::Data>, QVRError> binary,
+    QVRPropertyListWriter::Format format) {
+  if (format == QVRPropertyListWriter::Format::binary || !binary.value) return binary;
+  auto archive = QVRBinaryPropertyListReader::propertyList(*binary.value);
+  if (!archive.value) {
+    return {std::nullopt, QVRError(std::string(QVRPropertyListWriter::errorDomain), 1,
+                                   "an archive that does not read back")};
+  }
+  return QVRPropertyListWriter::dataFromPropertyList(*archive.value, format);
 }
 
 QVRResult<std::optional<QVRPropertyList::Data>, QVRError> QVRKeyedArchiver::finishedData(
-    QVRPropertyListWriter::Format format) const {
-  return QVRPropertyListWriter::dataFromPropertyList(archivedPropertyList(), format);
+    QVRPropertyListWriter::Format format) & {
+  return inFormat(_writer.finish(_records.front()), format);
+}
+
+QVRResult<std::optional<QVRPropertyList::Data>, QVRError> QVRKeyedArchiver::finishedData(
+    QVRPropertyListWriter::Format format) && {
+  return inFormat(_writer.finishHandingOver(_records.front()), format);
 }
 
 bool QVRKeyedArchiver::writeToFile(QVRResult<std::optional<QVRPropertyList::Data>, QVRError> data,
@@ -169,42 +237,42 @@ bool QVRKeyedArchiver::writeToFile(QVRResult<std::optional<QVRPropertyList::Data
 // Elements of arrays and dictionaries are all referred to by UID, scalars included.
 
 void QVRKeyedArchiver::ArrayEncoder::encodeBool(bool value) {
-  _elements.emplace_back(_archiver.scalarReference(value));
+  _elements.push_back(static_cast<Index>(_archiver.scalarReference(value).value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeInteger(std::int64_t value) {
-  _elements.emplace_back(_archiver.scalarReference(value));
+  _elements.push_back(static_cast<Index>(_archiver.scalarReference(value).value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeDouble(double value) {
-  _elements.emplace_back(_archiver.scalarReference(value));
+  _elements.push_back(static_cast<Index>(_archiver.scalarReference(value).value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeString(std::string_view value) {
-  _elements.emplace_back(_archiver.stringReference(value));
+  _elements.push_back(static_cast<Index>(_archiver.stringReference(value).value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodePropertyList(const QVRPropertyList& value) {
-  _elements.emplace_back(_archiver.propertyListReference(value));
+  _elements.push_back(static_cast<Index>(_archiver.propertyListReference(value).value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeArray(const std::function<void(ArrayEncoder&)>& build) {
   ArrayEncoder array(_archiver);
   build(array);
-  _elements.emplace_back(_archiver.arrayReference(std::move(array._elements)));
+  _elements.push_back(static_cast<Index>(_archiver.arrayReference(array._elements).value));
 }
 
 void QVRKeyedArchiver::ArrayEncoder::encodeDictionary(
     const std::function<void(DictionaryEncoder&)>& build) {
   DictionaryEncoder dictionary(_archiver);
   build(dictionary);
-  _elements.emplace_back(
-      _archiver.dictionaryReference(std::move(dictionary._keys), std::move(dictionary._values)));
+  _elements.push_back(static_cast<Index>(
+      _archiver.dictionaryReference(dictionary._keys, dictionary._values).value));
 }
 
 void QVRKeyedArchiver::DictionaryEncoder::add(std::string_view key, QVRPropertyList::UID value) {
-  _keys.emplace_back(_archiver.stringReference(key));
-  _values.emplace_back(value);
+  _keys.push_back(static_cast<Index>(_archiver.stringReference(key).value));
+  _values.push_back(static_cast<Index>(value.value));
 }
 
 void QVRKeyedArchiver::DictionaryEncoder::encodeBool(std::string_view key, bool value) {
@@ -233,13 +301,12 @@ void QVRKeyedArchiver::DictionaryEncoder::encodeArray(
     std::string_view key, const std::function<void(ArrayEncoder&)>& build) {
   ArrayEncoder array(_archiver);
   build(array);
-  add(key, _archiver.arrayReference(std::move(array._elements)));
+  add(key, _archiver.arrayReference(array._elements));
 }
 
 void QVRKeyedArchiver::DictionaryEncoder::encodeDictionary(
     std::string_view key, const std::function<void(DictionaryEncoder&)>& build) {
   DictionaryEncoder dictionary(_archiver);
   build(dictionary);
-  add(key,
-      _archiver.dictionaryReference(std::move(dictionary._keys), std::move(dictionary._values)));
+  add(key, _archiver.dictionaryReference(dictionary._keys, dictionary._values));
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +14,7 @@
 
 #include "common/QVRCoding.h"
 #include "common/QVRError.h"
+#include "common/QVRKeyedArchiveWriter.h"
 #include "common/QVRPropertyList.h"
 #include "common/QVRPropertyListWriter.h"
 #include "common/QVRResult.h"
@@ -29,6 +30,9 @@
 // An object met again is written once and referred to. Objects are told apart by their address
 // and class while the archive is made, so that references between long-lived objects (units and
 // their category) survive; a temporary passed by value is never taken for another object.
+//
+// The archive goes into its bytes as it is made (QVRKeyedArchiveWriter): a record is written when
+// its object is done, and only the records still open are held as entries.
 class QVRKeyedArchiver {
  public:
   static constexpr std::string_view archiverName = "NSKeyedArchiver";
@@ -48,12 +52,12 @@ class QVRKeyedArchiver {
   template <class T>
   requires QVREncodable<std::remove_cvref_t<T>>
   void encodeObject(std::string_view key, T&& object) {
-    setValue(key, objectReference(object, std::is_lvalue_reference_v<T>));
+    setReference(key, objectReference(object, std::is_lvalue_reference_v<T>));
   }
   // None writes nothing.
   template <QVREncodable T>
   void encodeObject(std::string_view key, const T* object) {
-    if (object) setValue(key, objectReference(*object, true));
+    if (object) setReference(key, objectReference(*object, true));
   }
   void encodeBool(std::string_view key, bool value);
   void encodeInteger(std::string_view key, std::int64_t value);
@@ -69,11 +73,15 @@ class QVRKeyedArchiver {
   void encodeArray(std::string_view key, const std::function<void(ArrayEncoder&)>& build);
   void encodeDictionary(std::string_view key, const std::function<void(DictionaryEncoder&)>& build);
 
-  // The finished archive.
+  // The finished archive; more may be encoded afterwards and the archive finished again.
 
-  QVRPropertyList archivedPropertyList() const;
+  // The archive read back as a property list (an empty one when it cannot be written).
+  QVRPropertyList archivedPropertyList();
   QVRResult<std::optional<QVRPropertyList::Data>, QVRError> finishedData(
-      QVRPropertyListWriter::Format format = QVRPropertyListWriter::Format::binary) const;
+      QVRPropertyListWriter::Format format = QVRPropertyListWriter::Format::binary) &;
+  // The same from an archiver that is done: the bytes are handed over rather than copied.
+  QVRResult<std::optional<QVRPropertyList::Data>, QVRError> finishedData(
+      QVRPropertyListWriter::Format format = QVRPropertyListWriter::Format::binary) &&;
 
   // The archive of `root` under "root", as a binary property list.
   template <QVREncodable T>
@@ -81,7 +89,7 @@ class QVRKeyedArchiver {
       const T& root) {
     QVRKeyedArchiver archiver;
     archiver.encodeObject(rootKey, root);
-    return archiver.finishedData();
+    return std::move(archiver).finishedData();
   }
   // Writes that archive to `path` atomically (directories made as needed); false, logged, when
   // it could not.
@@ -96,7 +104,8 @@ class QVRKeyedArchiver {
     template <class T>
     requires QVREncodable<std::remove_cvref_t<T>>
     void encodeObject(T&& object) {
-      _elements.emplace_back(_archiver.objectReference(object, std::is_lvalue_reference_v<T>));
+      _elements.push_back(static_cast<QVRKeyedArchiveWriter::Index>(
+          _archiver.objectReference(object, std::is_lvalue_reference_v<T>).value));
     }
     void encodeBool(bool value);
     void encodeInteger(std::int64_t value);
@@ -110,7 +119,7 @@ class QVRKeyedArchiver {
     friend class QVRKeyedArchiver;
     explicit ArrayEncoder(QVRKeyedArchiver& archiver) : _archiver(archiver) {}
     QVRKeyedArchiver& _archiver;
-    QVRPropertyList::Array _elements;
+    std::vector<QVRKeyedArchiveWriter::Index> _elements;
   };
 
   // The entries of a dictionary being written; keys are texts.
@@ -135,12 +144,16 @@ class QVRKeyedArchiver {
     explicit DictionaryEncoder(QVRKeyedArchiver& archiver) : _archiver(archiver) {}
     void add(std::string_view key, QVRPropertyList::UID value);
     QVRKeyedArchiver& _archiver;
-    QVRPropertyList::Array _keys;
-    QVRPropertyList::Array _values;
+    std::vector<QVRKeyedArchiveWriter::Index> _keys;
+    std::vector<QVRKeyedArchiveWriter::Index> _values;
   };
 
  private:
   using UID = QVRPropertyList::UID;
+  using Index = QVRKeyedArchiveWriter::Index;
+  using TextID = QVRKeyedArchiveWriter::TextID;
+  using Field = QVRKeyedArchiveWriter::Field;
+  using IndexList = std::vector<Index>;
 
   // Commits the record of the object being written when it goes, even if encoding raised.
   class ObjectScope {
@@ -155,37 +168,62 @@ class QVRKeyedArchiver {
     UID _uid;
   };
 
+  // An object written from an address, for finding it when it is met again.
+  struct Identity {
+    const void* address = nullptr;
+    TextID className = 0;
+    Index object = 0;
+  };
+  static_assert(sizeof(Identity) == 16);
+
   template <class T>
   UID objectReference(const T& object, bool identified) {
-    const std::string_view className = object.archiveClassName();
+    const TextID className = _writer.text(std::string_view(object.archiveClassName()));
     const void* address = identified ? static_cast<const void*>(std::addressof(object)) : nullptr;
     if (auto known = knownObject(address, className)) return *known;
-    const UID uid = beginObject(address, className, QVRCoding::classHierarchyOf(object));
+    // The class's names are gathered only for its first object.
+    std::vector<std::string> classes;
+    if (!_writer.classRecord(className)) classes = QVRCoding::classHierarchyOf(object);
+    const UID uid = beginObject(address, className, classes);
     ObjectScope scope(*this, uid);
     object.encodeWithCoder(*this);
     return uid;
   }
 
-  std::optional<UID> knownObject(const void* address, std::string_view className) const;
-  UID beginObject(const void* address, std::string_view className,
-                  const std::vector<std::string>& classes);
+  std::optional<UID> knownObject(const void* address, TextID className) const;
+  void rememberObject(const void* address, TextID className, Index object);
+  UID beginObject(const void* address, TextID className, const std::vector<std::string>& classes);
   void endObject(UID uid);
-  UID classReference(const std::vector<std::string>& classes);
+  Index classReference(TextID name, const std::vector<std::string>& classes);
   UID stringReference(std::string_view text);
-  UID scalarReference(QVRPropertyList value);
+  UID scalarReference(const QVRPropertyList& value);
   UID propertyListReference(const QVRPropertyList& value);
-  UID arrayReference(QVRPropertyList::Array elements);
-  UID dictionaryReference(QVRPropertyList::Array keys, QVRPropertyList::Array values);
-  void setValue(std::string_view key, QVRPropertyList value);
+  UID arrayReference(const IndexList& elements);
+  UID dictionaryReference(const IndexList& keys, const IndexList& values);
+  void setValue(std::string_view key, Field field);
+  void setReference(std::string_view key, UID uid);
   static bool writeToFile(QVRResult<std::optional<QVRPropertyList::Data>, QVRError> data,
                           const std::filesystem::path& path);
+  // Binary bytes as they are, or read back and written as XML.
+  static QVRResult<std::optional<QVRPropertyList::Data>, QVRError> inFormat(
+      QVRResult<std::optional<QVRPropertyList::Data>, QVRError> binary,
+      QVRPropertyListWriter::Format format);
 
-  QVRPropertyList::Array _objects;
-  // The records being written, innermost last; the first is "$top".
-  std::vector<QVRPropertyList::Dictionary> _records;
-  std::map<std::string, std::uint64_t, std::less<>> _strings;
-  std::map<std::string, std::uint64_t, std::less<>> _classes;
-  std::map<std::pair<const void*, std::string>, std::uint64_t, std::less<>> _identities;
+  QVRKeyedArchiveWriter _writer;
+  // The records being written, innermost last; the first is "$top". Lists are kept for reuse.
+  std::vector<std::vector<Field>> _records;
+  std::size_t _openRecords = 1;
+  // Open addressing over a power-of-two table, at most three quarters full. Its memory comes
+  // zeroed from calloc, which for large tables means untouched pages instead of a pass of stores.
+  struct FreeMemory {
+    void operator()(void* memory) const { std::free(memory); }
+  };
+  std::unique_ptr<Identity[], FreeMemory> _identities;
+  std::size_t _identitySlots = 0;
+  std::size_t _identityCount = 0;
+  TextID _arrayClassName;
+  TextID _dictionaryClassName;
+  TextID _classKey;
 };
 
 template <class Range>

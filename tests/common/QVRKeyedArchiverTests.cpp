@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,12 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 class QVRKeyedArchiverTests : public TallixTest {};
+
+Bytes archived(QVRKeyedArchiver& archiver) {
+  auto data = archiver.finishedData();
+  EXPECT_TRUE(data.value) << (data.error ? data.error->description() : "");
+  return data.value.value_or(Bytes{});
+}
 
 Bytes archived(const auto& root) {
   auto data = QVRKeyedArchiver::archivedDataWithRootObject(root);
@@ -175,6 +182,30 @@ TEST_F(QVRKeyedArchiverTests, PlainValuesRoundTripThroughTheirRecords) {
   }
 }
 
+// References take one, two or four bytes as the archive passes 256 and 65,536 objects: lists of
+// distinct texts on both sides of each step read back the same in our reader and in libplist.
+TEST_F(QVRKeyedArchiverTests, ListsOnBothSidesOfEachReferenceWidthReadBack) {
+  std::set<int> widths;
+  for (int count = 100; count < 33000; count += count < 140 ? 8 : count < 32700 ? 32560 : 40) {
+    SCOPED_TRACE(count);
+    QVRPropertyList::Array texts;
+    for (int index = 0; index < count; ++index) texts.emplace_back("t" + std::to_string(index));
+    QVRKeyedArchiver archiver;
+    archiver.encodePropertyList("list", texts);
+    const Bytes bytes = archived(archiver);
+    widths.insert(bytes.at(bytes.size() - 25));
+    QVRKeyedUnarchiver unarchiver(bytes, {});
+    EXPECT_EQ(unarchiver.valueForKey("list").decodePlainValue(), QVRPropertyList(texts));
+    plist_t root = nullptr;
+    plist_from_bin(reinterpret_cast<const char*>(bytes.data()), std::uint32_t(bytes.size()), &root);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(plist_array_get_size(plist_dict_get_item(root, "$objects")),
+              archivePropertyList(bytes).find("$objects")->array()->size());
+    plist_free(root);
+  }
+  EXPECT_EQ(widths, (std::set<int>{1, 2, 4}));
+}
+
 // The archives that the program wrote before ("$archiver" "QVRKeyedArchiver", references as
 // {"$ref": n}, texts and numbers in place) still read.
 TEST_F(QVRKeyedArchiverTests, ArchivesOfTheEarlierFormatStillRead) {
@@ -223,7 +254,8 @@ TEST_F(QVRKeyedArchiverTests, ArchivingToAFileIsAtomicAndAFailureIsLogged) {
   // A text the formats cannot carry fails the same way, before any file is touched.
   EXPECT_FALSE(QVRKeyedArchiver::archiveRootObjectToFile(
       TestPoint{0, 0, false, std::string("\0", 1)}, path));
-  EXPECT_EQ(log().records().size(), 2u);
+  EXPECT_FALSE(QVRKeyedArchiver::archiveRootObjectToFile(TestPoint{0, 0, false, "\xC3("}, path));
+  EXPECT_EQ(log().records().size(), 3u);
   EXPECT_EQ(*QVRKeyedUnarchiver::unarchiveObjectWithFile<TestPoint>(path, allowedClasses()).value,
             point);
 }
