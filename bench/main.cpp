@@ -22,7 +22,7 @@ struct Group {
 
 constexpr Group groups[] = {
     {"numbers", "numbers/"}, {"units", "units/"}, {"keys", "keys/"},
-    {"eval", "eval/"},       {"tape", "tape/"},
+    {"eval", "eval/"},       {"tape", "tape/"},   {"tui", "tui/"},
 };
 
 }  // namespace

@@ -34,6 +34,8 @@ class TallixIO {
   }
   // The termination signal that ended the input; 0 when none did.
   virtual int interruptingSignal() const { return 0; }
+  // Whether standard input and output are both a terminal (the full-screen calculator's place).
+  virtual bool isTerminal() const { return false; }
 };
 
 // Standard input, output and error. Output is written when the program waits for input, when
@@ -52,6 +54,7 @@ class TallixStandardIO final : public TallixIO {
   bool beginInteractiveInput(std::string_view prompt,
                              const std::filesystem::path& historyFile) override;
   int interruptingSignal() const override { return _signal; }
+  bool isTerminal() const override;
 
  private:
   std::unique_ptr<TallixLineReader> _reader;
