@@ -1,46 +1,52 @@
 #include "tallix/tui/TuiExpressionRow.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "display/QVRTallixExpressionDisplayItem.h"
+#include "display/QVRTerminalCellLayoutEngine.h"
 #include "expression/QVRTallixExpression.h"
-#include "tallix/tui/TuiCellText.h"
 
 namespace tallix {
 
+namespace {
+
+// A frame's column or width as a whole number of cells; none for what no row can hold.
+std::optional<int> cells(double value) {
+  if (!(value >= 0) || value > 1e7) return std::nullopt;
+  return static_cast<int>(std::lround(value));
+}
+
+}  // namespace
+
 TuiExpressionRow::TuiExpressionRow(const QVRTallixExpression& expression) {
-  int column = 0;
-  std::string run;
-  const auto add = [&](std::string text, TuiStyle style) {
-    const int width = static_cast<int>(TuiCellText::width(text));
-    _pieces.push_back({column, std::move(text), style});
-    column += width;
-  };
-  const auto flush = [&] {
-    if (run.empty()) return;
-    add(std::move(run), TuiStyle::normal);
-    run.clear();
-    ++column;
-  };
-  if (expression.hasTrignometricFunctions()) {
-    add(expression.radMode() ? "RAD" : "DEG", TuiStyle::badge);
-    ++column;
-  }
-  for (const QVRTallixComponent& component : expression.components()) {
-    if (component.isOperation(QVRTallixOperationEqual)) continue;
-    const QVRTallixAnyNumber* number = component.tallixNumber();
-    if (component.isParenthesisOperation() || (number && number->canEdit())) {
-      // Typed digits and parentheses run together as text.
-      run += component.editString().value_or("");
-      continue;
+  QVRTerminalCellLayoutEngine& engine = QVRTerminalCellLayoutEngine::sharedEngine();
+  const auto items = QVRTallixExpressionDisplayItem::displayItemsFromExpression(
+      expression, engine.textAttributes());
+  for (const QVRTallixExpressionDisplayItem& item : items) {
+    const auto column = cells(item.frame().x);
+    const auto width = cells(item.frame().width);
+    if (!column || !width) continue;
+    std::string text = QVRTerminalCellLayoutEngine::cellText(item);
+    TuiStyle style = TuiStyle::normal;
+    switch (item.type()) {
+      case QVRTallixExpressionDisplayItemTypeDigit:
+      case QVRTallixExpressionDisplayItemTypeOperation:
+        break;
+      case QVRTallixExpressionDisplayItemTypeTrignometricMode:
+        style = TuiStyle::badge;
+        break;
+      case QVRTallixExpressionDisplayItemTypeCalculatedNumber:
+        // The box covers the item's cells, the number inside it after one cell of edge.
+        style = TuiStyle::boxed;
+        _pieces.push_back({*column, std::string(static_cast<std::size_t>(*width), ' '), style});
+        _pieces.push_back({*column + 1, std::move(text), style});
+        _end = std::max(_end, *column + *width);
+        continue;
     }
-    flush();
-    if (number) {
-      add(" " + number->formattedString() + " ", TuiStyle::boxed);
-    } else {
-      add(component.editString().value_or("?"), TuiStyle::normal);
-    }
-    ++column;
+    _pieces.push_back({*column, std::move(text), style});
+    _end = std::max(_end, *column + *width);
   }
-  flush();
-  _end = column > 0 ? column - 1 : 0;
 }
 
 }  // namespace tallix

@@ -9,9 +9,10 @@ class QVRTallixExpression;
 
 namespace tallix {
 
-// The expression laid out on one row of cells, from column 0: typed digits and parentheses as
-// text, operations with their signs, calculated numbers boxed, the angle mode as a badge in front
-// when a trigonometric function needs it.
+// The expression's display items laid out on one row of cells by the terminal-cell engine, from
+// column 0, as pieces to draw: typed digits and parentheses as text, operations with the text
+// the engine draws in place of their images, calculated numbers boxed, the angle mode as a badge
+// in front when a trigonometric function needs it.
 class TuiExpressionRow {
  public:
   struct Piece {
