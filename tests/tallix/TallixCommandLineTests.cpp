@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -9,7 +11,6 @@
 
 namespace {
 
-using tallix::TallixBufferIO;
 using tallix::TallixCommand;
 using tallix::TallixCommandLine;
 
@@ -46,26 +47,46 @@ struct Outcome {
   std::string error;
 };
 
+// Output and errors collected, with standard input and output said to be a terminal or not.
+class CollectingIO final : public tallix::TallixIO {
+ public:
+  explicit CollectingIO(bool terminal) : _terminal(terminal) {}
+  std::optional<std::string> readLine() override { return std::nullopt; }
+  void write(std::string_view text) override { output += text; }
+  void writeError(std::string_view text) override { error += text; }
+  bool isTerminal() const override { return _terminal; }
+
+  std::string output;
+  std::string error;
+
+ private:
+  bool _terminal;
+};
+
 class TallixCommandLineTests : public ::testing::Test {
  protected:
-  Outcome run(std::vector<std::string> arguments) {
+  Outcome run(std::vector<std::string> arguments, bool terminal = false) {
     std::vector<std::unique_ptr<TallixCommand>> commands;
     auto eval = std::make_unique<RecordingCommand>("eval");
     auto lines = std::make_unique<RecordingCommand>("lines");
+    auto tui = std::make_unique<RecordingCommand>("tui");
     evalCommand = eval.get();
     linesCommand = lines.get();
+    tuiCommand = tui.get();
     commands.push_back(std::move(eval));
     commands.push_back(std::move(lines));
+    commands.push_back(std::move(tui));
     commandLine = std::make_unique<TallixCommandLine>(std::move(commands));
-    TallixBufferIO io;
+    CollectingIO io(terminal);
     const int status = commandLine->run(arguments, io);
-    return {status, io.output(), io.error()};
+    return {status, io.output, io.error};
   }
 
   // Kept until the next run, so that the recorded commands can be read after a run.
   std::unique_ptr<TallixCommandLine> commandLine;
   RecordingCommand* evalCommand = nullptr;
   RecordingCommand* linesCommand = nullptr;
+  RecordingCommand* tuiCommand = nullptr;
 };
 
 TEST_F(TallixCommandLineTests, ChoosesTheCommandAndPassesItsArguments) {
@@ -84,6 +105,34 @@ TEST_F(TallixCommandLineTests, WithoutACommandRunsLineModeWithTheOptions) {
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.output, "ran lines\n");
     EXPECT_EQ(linesCommand->radians, !arguments.empty());
+  }
+}
+
+// Pipes and scripts keep the line mode; a terminal gets the full-screen calculator unless the
+// line mode is named.
+TEST_F(TallixCommandLineTests, AtATerminalTheFullScreenCalculatorIsTheDefault) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool terminal;
+    const char* ran;
+    bool radians;
+  } cases[] = {
+      {{}, true, "ran tui\n", false},
+      {{"--radians"}, true, "ran tui\n", true},
+      {{}, false, "ran lines\n", false},
+      {{"lines"}, true, "ran lines\n", false},
+      {{"--tui"}, false, "ran tui\n", false},
+      {{"--tui", "--radians"}, true, "ran tui\n", true},
+      {{"tui"}, false, "ran tui\n", false},
+      {{"eval", "2"}, true, "ran eval\n", false},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.arguments.empty() ? "(none)" : testCase.arguments.front());
+    const auto outcome = run(testCase.arguments, testCase.terminal);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, testCase.ran);
+    EXPECT_EQ(outcome.error, "");
+    EXPECT_EQ(tuiCommand->radians || linesCommand->radians, testCase.radians);
   }
 }
 
