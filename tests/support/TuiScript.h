@@ -11,17 +11,10 @@
 inline std::vector<tallix::TuiInput> tuiInputs(std::string_view script) {
   using tallix::TuiInput;
   using tallix::TuiSpecialKey;
-  static const struct {
-    std::string_view name;
-    TuiSpecialKey key;
-  } specials[] = {
-      {"Enter", TuiSpecialKey::enter},       {"BS", TuiSpecialKey::backspace},
-      {"Del", TuiSpecialKey::deleteForward}, {"Tab", TuiSpecialKey::tab},
-      {"Esc", TuiSpecialKey::escape},        {"Up", TuiSpecialKey::up},
-      {"Down", TuiSpecialKey::down},         {"PgUp", TuiSpecialKey::pageUp},
-      {"PgDn", TuiSpecialKey::pageDown},     {"Home", TuiSpecialKey::home},
-      {"End", TuiSpecialKey::end},           {"F1", TuiSpecialKey::f1},
-  };
+  // The names of the special keys, in the order of TuiSpecialKey.
+  constexpr std::string_view specials[] = {"",     "Enter", "BS",   "Del",  "Tab",   "BTab",
+                                           "Esc",  "Up",    "Down", "Left", "Right", "PgUp",
+                                           "PgDn", "Home",  "End",  "F1"};
   std::vector<TuiInput> inputs;
   std::size_t index = 0;
   while (index < script.size()) {
@@ -35,20 +28,14 @@ inline std::vector<tallix::TuiInput> tuiInputs(std::string_view script) {
       } else if (name.size() == 2 && name[0] == '^') {
         inputs.push_back(TuiInput::control(static_cast<char>(name[1] - 'A' + 'a')));
       } else {
-        for (const auto& special : specials) {
-          if (special.name == name) inputs.push_back(TuiInput::special(special.key));
+        for (std::size_t key = 1; key < std::size(specials); ++key) {
+          if (specials[key] == name) inputs.push_back(TuiInput::special(TuiSpecialKey(key)));
         }
       }
       continue;
     }
-    std::size_t length = 1;
     const auto lead = static_cast<unsigned char>(script[index]);
-    if (lead >= 0xF0)
-      length = 4;
-    else if (lead >= 0xE0)
-      length = 3;
-    else if (lead >= 0xC0)
-      length = 2;
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     inputs.push_back(TuiInput::character(std::string(script.substr(index, length))));
     index += length;
   }

@@ -2,8 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <memory>
-#include <optional>
-#include <string_view>
 #include <string>
 #include <vector>
 
@@ -47,22 +45,6 @@ struct Outcome {
   std::string error;
 };
 
-// Output and errors collected, with standard input and output said to be a terminal or not.
-class CollectingIO final : public tallix::TallixIO {
- public:
-  explicit CollectingIO(bool terminal) : _terminal(terminal) {}
-  std::optional<std::string> readLine() override { return std::nullopt; }
-  void write(std::string_view text) override { output += text; }
-  void writeError(std::string_view text) override { error += text; }
-  bool isTerminal() const override { return _terminal; }
-
-  std::string output;
-  std::string error;
-
- private:
-  bool _terminal;
-};
-
 class TallixCommandLineTests : public ::testing::Test {
  protected:
   Outcome run(std::vector<std::string> arguments, bool terminal = false) {
@@ -77,9 +59,9 @@ class TallixCommandLineTests : public ::testing::Test {
     commands.push_back(std::move(lines));
     commands.push_back(std::move(tui));
     commandLine = std::make_unique<TallixCommandLine>(std::move(commands));
-    CollectingIO io(terminal);
+    tallix::TallixBufferIO io({}, terminal);
     const int status = commandLine->run(arguments, io);
-    return {status, io.output, io.error};
+    return {status, io.output(), io.error()};
   }
 
   // Kept until the next run, so that the recorded commands can be read after a run.
@@ -117,14 +99,10 @@ TEST_F(TallixCommandLineTests, AtATerminalTheFullScreenCalculatorIsTheDefault) {
     const char* ran;
     bool radians;
   } cases[] = {
-      {{}, true, "ran tui\n", false},
-      {{"--radians"}, true, "ran tui\n", true},
-      {{}, false, "ran lines\n", false},
-      {{"lines"}, true, "ran lines\n", false},
-      {{"--tui"}, false, "ran tui\n", false},
-      {{"--tui", "--radians"}, true, "ran tui\n", true},
-      {{"tui"}, false, "ran tui\n", false},
-      {{"eval", "2"}, true, "ran eval\n", false},
+      {{}, true, "ran tui\n", false},         {{"--radians"}, true, "ran tui\n", true},
+      {{}, false, "ran lines\n", false},      {{"lines"}, true, "ran lines\n", false},
+      {{"--tui"}, false, "ran tui\n", false}, {{"--tui", "--radians"}, true, "ran tui\n", true},
+      {{"tui"}, false, "ran tui\n", false},   {{"eval", "2"}, true, "ran eval\n", false},
   };
   for (const auto& testCase : cases) {
     SCOPED_TRACE(testCase.arguments.empty() ? "(none)" : testCase.arguments.front());

@@ -54,14 +54,12 @@ TEST_F(TuiCalculatorTests, KeysEditTheExpressionAndEnterSavesToTheTape) {
     const char* tape;
     const char* message;  // the start of the message
   } cases[] = {
-      {"12+3", "12 + 3 = 15", "", "", ""},
       {"12+3<Enter>", "15 = 15", "", "12 + 3 = 15", ""},
       // = is Enter; the result goes on with an operator, a digit starts afresh.
       {"2*3=*4<Enter>5", "5 = 5", "", "2 × 3 = 6|6 × 4 = 24", ""},
       // Delete takes a digit, then the operator; Esc clears.
       {"12+34<BS><BS><BS>", "12 = 12", "", "", ""},
       {"12+34<Esc>", "0 = 0", "", "", ""},
-      {"7<Del>", "0 = 0", "", "", ""},
       // Key names: typed at once when complete and no name continues them, else at the next
       // character; Backspace and Esc edit the name, not the expression.
       {"2sqrt", "2 √ = 1.41421356237", "", "", ""},
@@ -69,9 +67,7 @@ TEST_F(TuiCalculatorTests, KeysEditTheExpressionAndEnterSavesToTheTape) {
       {"30sin ", "DEG 30 sin = 0.5", "", "", ""},
       {"30SIN+1<Enter>", "1.5 = 1.5", "", "30 sin + 1 = 1.5", ""},
       {"2sqx<BS>rt", "2 √ = 1.41421356237", "", "", ""},
-      {"5co<Esc>", "5 = 5", "", "", ""},
       {"100log2", "100 log₂ = 6.64385618977", "", "", ""},
-      {"100log1", "100 = 100", "log1", "", ""},
       {"100log15", "15 = 15", "", "", ""},
       // One letter types its own key: c clears, e is e to the power, E times ten to the power.
       {"5c7", "7 = 7", "", "", ""},
@@ -80,7 +76,6 @@ TEST_F(TuiCalculatorTests, KeysEditTheExpressionAndEnterSavesToTheTape) {
       {"4~", "-4 = -4", "", "", ""},
       // Constants in braces.
       {"{Pi}*2", "3.14159265359 × 2 = 6.28318530718", "", "", ""},
-      {"{nothing}", "0 = 0", "", "", "unknown constant"},
       {"3zz+", "3 + = 3", "", "", "unknown key name 'zz'"},
       // A display with nothing typed finishes nothing; the tape refuses a bare repeat.
       {"<Enter><Esc><Enter>", "0 = 0", "", "", ""},
@@ -210,7 +205,6 @@ TEST_F(TuiCalculatorTests, PasteTypesANumberAndCopyFillsBothClipboards) {
        "\xe2\x80\x8f"
        "42\xe2\x80\x8e",
        "Pasted 42"},
-      {"<paste:" + std::string(100000, '9') + ">", "1e+100000", "", ""},
       {"6*7<^Y>", "6 × 7 = 42", "42", "Copied 42"},
       {"6*7<^T>", "6 × 7 = 42", "6 × 7 = 42", "Copied 6 × 7 = 42"},
       {"1000*1000<^Y><Esc><^V>", "1,000,000 = 1,000,000", "1,000,000", "Pasted 1,000,000"},
@@ -219,15 +213,7 @@ TEST_F(TuiCalculatorTests, PasteTypesANumberAndCopyFillsBothClipboards) {
     SCOPED_TRACE(testCase.script.substr(0, 40));
     QVRTallixExpression::setCurrentExpression(std::make_shared<QVRTallixExpression>());
     type(testCase.script);
-    const std::string line = calculator.expression().stringDescription();
-    if (std::string_view(testCase.expression).starts_with("1e+")) {
-      // A paste longer than the cap is cut there; whatever number it reads, nothing breaks.
-      const auto pasted =
-          environment().pasteboard().stringForType(QVRPasteboardTypeString).value_or("");
-      EXPECT_EQ(pasted.size(), TuiCalculator::maximumPasteLength);
-      continue;
-    }
-    EXPECT_EQ(line, testCase.expression);
+    EXPECT_EQ(calculator.expression().stringDescription(), testCase.expression);
     EXPECT_EQ(environment().pasteboard().stringForType(QVRPasteboardTypeString),
               testCase.pasteboard);
     EXPECT_EQ(calculator.message().substr(0, std::string(testCase.message).size()),

@@ -1,15 +1,10 @@
-// The full-screen calculator as a user meets it: tallix started in a detached tmux session on a
-// private server (its own socket, an 80×24 window, TERM=screen, a fresh home and data folder),
-// keys sent with send-keys, and each screen compared with the one committed under tests/tui/.
-// Waiting on the real process is unavoidable here: each screen is polled with capture-pane a
-// bounded number of times until it shows what is expected. TALLIX_UPDATE_SCREENS=1 writes the
-// screens seen instead of comparing them (look at them before committing).
+// tallix in a detached tmux session on a private server (80×24, TERM=screen, a fresh home), keys
+// sent with send-keys, each screen polled with capture-pane (a bounded number of times) until it
+// is the one under tests/tui/. TALLIX_UPDATE_SCREENS=1 writes the screens seen instead.
 
 #include <gtest/gtest.h>
 
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -19,8 +14,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -32,35 +25,10 @@ struct ProcessOutcome {
   std::string output;
 };
 
-// Runs a program found on PATH and collects its standard output. The output goes through a file,
-// not a pipe: the tmux server that a first command starts keeps what it inherited open.
-ProcessOutcome runProgram(const std::vector<std::string>& arguments) {
-  char path[] = "/tmp/tallix-tui-output-XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return {};
-  unlink(path);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fd, STDOUT_FILENO);
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ProcessOutcome outcome;
-  if (spawned == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    char buffer[4096];
-    ssize_t got;
-    for (off_t offset = 0; (got = pread(fd, buffer, sizeof buffer, offset)) > 0; offset += got) {
-      outcome.output.append(buffer, static_cast<std::size_t>(got));
-    }
-  }
-  close(fd);
-  return outcome;
+std::string quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
 // Each line without its trailing blanks, and no blank lines at the end.
@@ -76,25 +44,43 @@ std::string normalised(const std::string& screen) {
   return text;
 }
 
-class TmuxSession {
- public:
-  explicit TmuxSession(const fs::path& folder)
-      : _socket("tallix-tui-" + std::to_string(getpid()) + "-" +
-                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())),
-        _folder(folder) {
-    std::ofstream(folder / "tmux.conf") << "set -g status off\n"
-                                           "set -g default-terminal screen\n"
-                                           "set -g set-clipboard on\n"
-                                           "set -g remain-on-exit on\n";
+class TuiTmuxTests : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    char pattern[] = "/tmp/tallix-tui-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    _folder = pattern;
+    _socket = "tallix-tui-" + _folder.filename().string();
+    fs::create_directories(_folder / "home");
+    std::ofstream(_folder / "tmux.conf") << "set -g status off\n"
+                                            "set -g default-terminal screen\n"
+                                            "set -g set-clipboard on\n"
+                                            "set -g remain-on-exit on\n";
   }
-  ~TmuxSession() { tmux({"kill-server"}); }
-  TmuxSession(const TmuxSession&) = delete;
-  TmuxSession& operator=(const TmuxSession&) = delete;
+  void TearDown() override {
+    if (_folder.empty()) return;
+    tmux({"kill-server"});
+    std::error_code ignored;
+    fs::remove_all(_folder, ignored);
+  }
 
-  ProcessOutcome tmux(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(),
-                     {"tmux", "-L", _socket, "-f", (_folder / "tmux.conf").string()});
-    return runProgram(arguments);
+  // The output goes through a file, not a pipe: the server that a first command starts would
+  // keep the pipe open.
+  ProcessOutcome tmux(const std::vector<std::string>& arguments) {
+    const fs::path output = _folder / "output";
+    std::string command = "tmux -L " + _socket + " -f " + quoted((_folder / "tmux.conf").string());
+    for (const std::string& argument : arguments) command += " " + quoted(argument);
+    command += " >" + quoted(output.string()) + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    std::ifstream stream(output);
+    std::stringstream text;
+    text << stream.rdbuf();
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+  }
+  void keys(std::vector<std::string> keys) {
+    keys.insert(keys.begin(), {"send-keys", "-t", "tui"});
+    tmux(keys);
   }
 
   // The shell command that starts tallix with the test's own home and data folders.
@@ -106,121 +92,89 @@ class TmuxSession {
 
   std::string capture() { return normalised(tmux({"capture-pane", "-p", "-t", "tui"}).output); }
 
-  // Polls the screen until it is `expected`; answers the last screen seen.
-  std::string waitForScreen(const std::string& expected) {
-    std::string screen;
-    for (int attempt = 0; attempt < 600; ++attempt) {
-      screen = capture();
-      if (screen == expected) break;
+  // Polls the screen (a bounded number of times) until `ready` holds; answers the last one seen.
+  template <class Ready>
+  std::string waitForScreen(Ready ready) {
+    std::string screen = capture();
+    for (int attempt = 0; attempt < 600 && !ready(screen); ++attempt) {
       std::this_thread::sleep_for(20ms);
+      screen = capture();
     }
     return screen;
   }
-
   std::string waitForText(const std::string& text) {
-    std::string screen;
-    for (int attempt = 0; attempt < 600; ++attempt) {
-      screen = capture();
-      if (screen.find(text) != std::string::npos) break;
-      std::this_thread::sleep_for(20ms);
-    }
-    return screen;
+    return waitForScreen(
+        [&](const std::string& screen) { return screen.find(text) != std::string::npos; });
   }
 
- private:
-  std::string _socket;
-  fs::path _folder;
-};
-
-class TuiTmuxTests : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (runProgram({"tmux", "-V"}).status != 0) GTEST_SKIP() << "tmux is not installed";
-    char pattern[] = "/tmp/tallix-tui-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    _folder = pattern;
-    fs::create_directories(_folder / "home");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!_folder.empty()) fs::remove_all(_folder, ignored);
-  }
-
-  // Compares the screen with tests/tui/NAME.txt once it shows `ready`.
-  void expectScreen(TmuxSession& session, const std::string& name, const std::string& ready) {
+  // Compares the screen with tests/tui/NAME.txt.
+  void expectScreen(const std::string& name, const std::string& ready) {
     SCOPED_TRACE(name);
     const fs::path file = fs::path(TALLIX_TEST_SOURCE_DIR) / "tui" / (name + ".txt");
     if (std::getenv("TALLIX_UPDATE_SCREENS")) {
-      std::ofstream(file) << session.waitForText(ready);
+      std::ofstream(file) << waitForText(ready);
       return;
     }
     std::ifstream stream(file);
     std::stringstream expected;
     expected << stream.rdbuf();
-    ASSERT_TRUE(stream.good() || stream.eof()) << file;
-    EXPECT_EQ(session.waitForScreen(expected.str()), expected.str());
+    EXPECT_EQ(waitForScreen([&](const std::string& screen) { return screen == expected.str(); }),
+              expected.str());
   }
 
   fs::path _folder;
+  std::string _socket;
 };
 
 TEST_F(TuiTmuxTests, CalculateUseTheTapeResizeQuitAndComeBack) {
-  TmuxSession session(_folder);
   ASSERT_EQ(
-      session
-          .tmux({"new-session", "-d", "-s", "tui", "-x", "80", "-y", "24", session.tallixCommand()})
-          .status,
-      0);
-  expectScreen(session, "01-start", "Tape (0)");
+      tmux({"new-session", "-d", "-s", "tui", "-x", "80", "-y", "24", tallixCommand()}).status, 0);
+  expectScreen("01-start", "Tape (0)");
 
   // A calculation with a correction, saved with Enter; then one that goes on from its result.
-  session.tmux({"send-keys", "-t", "tui", "-l", "12+34"});
-  session.tmux({"send-keys", "-t", "tui", "BSpace", "BSpace"});
-  session.tmux({"send-keys", "-t", "tui", "-l", "5sqrt"});
-  expectScreen(session, "02-typing", "12 + 5 √");
-  session.tmux({"send-keys", "-t", "tui", "Enter"});
-  session.tmux({"send-keys", "-t", "tui", "-l", "*2="});
-  expectScreen(session, "03-saved", "Tape (2)");
+  keys({"-l", "12+34"});
+  keys({"BSpace", "BSpace"});
+  keys({"-l", "5sqrt"});
+  expectScreen("02-typing", "12 + 5 √");
+  keys({"Enter"});
+  keys({"-l", "*2="});
+  expectScreen("03-saved", "Tape (2)");
 
   // The first entry picked from the tape into a new calculation, marked as a favorite.
-  session.tmux({"send-keys", "-t", "tui", "-l", "100+"});
-  session.tmux({"send-keys", "-t", "tui", "Tab", "Home", "f", "Enter"});
-  expectScreen(session, "04-picked", "100 + ");
+  keys({"-l", "100+"});
+  keys({"Tab", "Home", "f", "Enter"});
+  expectScreen("04-picked", "100 + ");
 
   // The result copied to the terminal's clipboard (tmux keeps it as a paste buffer) and pasted
   // back with a bracketed paste.
-  session.tmux({"send-keys", "-t", "tui", "C-y"});
-  session.waitForText("Copied ");
-  EXPECT_EQ(session.tmux({"show-buffer"}).output, "114.236067977");
-  session.tmux({"set-buffer", "--", "-2.5"});
-  session.tmux({"send-keys", "-t", "tui", "-l", "*"});
-  session.tmux({"paste-buffer", "-p", "-t", "tui"});
-  expectScreen(session, "05-pasted", "Pasted -2.5");
+  keys({"C-y"});
+  waitForText("Copied ");
+  EXPECT_EQ(tmux({"show-buffer"}).output, "114.236067977");
+  tmux({"set-buffer", "--", "-2.5"});
+  keys({"-l", "*"});
+  tmux({"paste-buffer", "-p", "-t", "tui"});
+  expectScreen("05-pasted", "Pasted -2.5");
 
   // Wide, tiny and back.
-  session.tmux({"resize-window", "-t", "tui", "-x", "120", "-y", "30"});
-  expectScreen(session, "06-wide", "│");
-  session.tmux({"resize-window", "-t", "tui", "-x", "20", "-y", "5"});
-  expectScreen(session, "07-tiny", "too");
-  session.tmux({"resize-window", "-t", "tui", "-x", "80", "-y", "24"});
-  session.waitForText("Tape (2)");
+  tmux({"resize-window", "-t", "tui", "-x", "120", "-y", "30"});
+  expectScreen("06-wide", "│");
+  tmux({"resize-window", "-t", "tui", "-x", "20", "-y", "5"});
+  expectScreen("07-tiny", "too");
+  tmux({"resize-window", "-t", "tui", "-x", "80", "-y", "24"});
+  waitForText("Tape (2)");
 
   // Control-C leaves with the terminal restored and status 0.
-  session.tmux({"send-keys", "-t", "tui", "C-c"});
-  std::string dead;
-  for (int attempt = 0; attempt < 600 && dead != "1\n"; ++attempt) {
-    dead = session.tmux({"display-message", "-p", "-t", "tui", "#{pane_dead}"}).output;
-    if (dead != "1\n") std::this_thread::sleep_for(20ms);
-  }
-  ASSERT_EQ(dead, "1\n");
-  EXPECT_EQ(session.tmux({"display-message", "-p", "-t", "tui", "#{pane_dead_status}"}).output,
-            "0\n");
-  EXPECT_EQ(session.capture().find("Tape ("), std::string::npos) << session.capture();
+  keys({"C-c"});
+  const std::string left = waitForScreen([&](const std::string&) {
+    return tmux({"display-message", "-p", "-t", "tui", "#{pane_dead}"}).output == "1\n";
+  });
+  EXPECT_EQ(left.find("Tape ("), std::string::npos) << left;
+  EXPECT_EQ(tmux({"display-message", "-p", "-t", "tui", "#{pane_dead_status}"}).output, "0\n");
 
   // Started again: the expression and the tape are back.
-  session.tmux({"respawn-pane", "-k", "-t", "tui", session.tallixCommand()});
-  expectScreen(session, "08-restarted", "Tape (2)");
-  session.tmux({"send-keys", "-t", "tui", "C-d"});
+  tmux({"respawn-pane", "-k", "-t", "tui", tallixCommand()});
+  expectScreen("08-restarted", "Tape (2)");
+  keys({"C-d"});
 }
 
 }  // namespace
