@@ -1,7 +1,8 @@
 // Any bytes as what a terminal sends the full-screen calculator: keys, control keys, typed
-// characters (also broken UTF-8 and escape bytes) and bracketed pastes, at changing sizes. After
-// each input the screen is drawn; the frame keeps its size, the cursor stays inside it, and
-// nothing crashes.
+// characters (also broken UTF-8 and escape bytes) and bracketed pastes, at changing sizes. The
+// screen is drawn around each size change and at the end; the frame keeps its size, the cursor
+// stays inside it, and nothing crashes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -38,7 +39,7 @@ tallix::TuiInput inputFor(std::uint8_t byte, std::string_view& rest) {
     // A multi-byte character, whatever its bytes.
     const std::size_t length = 1 + static_cast<std::uint8_t>(rest[0]) % 4;
     TuiInput typed = TuiInput::character(std::string(rest.substr(1, length)));
-    rest.remove_prefix(1 + length);
+    rest.remove_prefix(std::min(1 + length, rest.size()));
     return typed;
   }
   return TuiInput::control("cdytvrlaq"[byte % 9]);
@@ -47,31 +48,39 @@ tallix::TuiInput inputFor(std::uint8_t byte, std::string_view& rest) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const auto environment = QVREnvironment::makeForTesting();
+  static const std::unique_ptr<QVREnvironment> environment = QVREnvironment::makeForTesting();
   const QVREnvironment::Installation installation(*environment);
+  environment->memoryLogSink()->clear();
+  QVRTallixTape::tape().removeAllExpressions();
   QVRTallixExpression::setCurrentExpression(std::make_shared<QVRTallixExpression>());
   tallix::TuiCalculator calculator;
   std::string_view rest(reinterpret_cast<const char*>(data), size);
   int width = 80;
   int height = 24;
   calculator.resize(width, height);
-  while (!rest.empty()) {
-    const auto byte = static_cast<std::uint8_t>(rest.front());
-    rest.remove_prefix(1);
-    if (byte == 0x7F && rest.size() >= 2) {
-      width = static_cast<std::uint8_t>(rest[0]) % 160;
-      height = static_cast<std::uint8_t>(rest[1]) % 60;
-      rest.remove_prefix(2);
-      calculator.resize(width, height);
-      continue;
-    }
-    calculator.handle(inputFor(byte, rest));
+  const auto draw = [&] {
     const tallix::TuiFrame frame = tallix::TuiRenderer::render(calculator);
     require(frame.width() == width && frame.height() == height);
     if (const auto& cursor = frame.cursor()) {
       require(cursor->first >= 0 && cursor->first < height);
       require(cursor->second >= 0 && cursor->second <= width);
     }
+  };
+  while (!rest.empty()) {
+    const auto byte = static_cast<std::uint8_t>(rest.front());
+    rest.remove_prefix(1);
+    if (byte == 0x7F && rest.size() >= 2) {
+      // The screen before and after a new size.
+      draw();
+      width = static_cast<std::uint8_t>(rest[0]) % 160;
+      height = static_cast<std::uint8_t>(rest[1]) % 60;
+      rest.remove_prefix(2);
+      calculator.resize(width, height);
+      draw();
+      continue;
+    }
+    calculator.handle(inputFor(byte, rest));
   }
+  draw();
   return 0;
 }
