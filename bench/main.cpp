@@ -22,7 +22,7 @@ struct Group {
 
 constexpr Group groups[] = {
     {"numbers", "numbers/"}, {"units", "units/"},   {"keys", "keys/"},       {"eval", "eval/"},
-    {"tape", "tape/"},       {"tape1m", "tape1m/"}, {"display", "display/"},
+    {"tape", "tape/"},       {"tape1m", "tape1m/"}, {"display", "display/"}, {"tui", "tui/"},
 };
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 namespace {
 
-using tallix::TallixBufferIO;
 using tallix::TallixCommand;
 using tallix::TallixCommandLine;
 
@@ -42,15 +41,19 @@ class RecordingCommand final : public TallixCommand {
 
 class TallixCommandLineTests : public ::testing::Test {
  protected:
-  TallixOutcome run(std::vector<std::string> arguments) {
+  TallixOutcome run(std::vector<std::string> arguments, bool terminal = false) {
     std::vector<std::unique_ptr<TallixCommand>> commands;
-    for (const char* name : {"eval", "lines"}) {
-      commands.push_back(std::make_unique<RecordingCommand>(name));
-    }
-    evalCommand = static_cast<RecordingCommand*>(commands[0].get());
-    linesCommand = static_cast<RecordingCommand*>(commands[1].get());
+    auto eval = std::make_unique<RecordingCommand>("eval");
+    auto lines = std::make_unique<RecordingCommand>("lines");
+    auto tui = std::make_unique<RecordingCommand>("tui");
+    evalCommand = eval.get();
+    linesCommand = lines.get();
+    tuiCommand = tui.get();
+    commands.push_back(std::move(eval));
+    commands.push_back(std::move(lines));
+    commands.push_back(std::move(tui));
     commandLine = std::make_unique<TallixCommandLine>(std::move(commands));
-    TallixBufferIO io;
+    tallix::TallixBufferIO io({}, terminal);
     const int status = commandLine->run(arguments, io);
     return {status, io.output(), io.error()};
   }
@@ -59,6 +62,7 @@ class TallixCommandLineTests : public ::testing::Test {
   std::unique_ptr<TallixCommandLine> commandLine;
   RecordingCommand* evalCommand = nullptr;
   RecordingCommand* linesCommand = nullptr;
+  RecordingCommand* tuiCommand = nullptr;
 };
 
 TEST_F(TallixCommandLineTests, ChoosesTheCommandAndPassesItsArguments) {
@@ -73,6 +77,30 @@ TEST_F(TallixCommandLineTests, ChoosesTheCommandAndPassesItsArguments) {
   for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"--radians"}}) {
     EXPECT_EQ(run(arguments).output, "ran lines\n");
     EXPECT_EQ(linesCommand->radians, !arguments.empty());
+  }
+}
+
+// Pipes and scripts keep the line mode; a terminal gets the full-screen calculator unless the
+// line mode is named.
+TEST_F(TallixCommandLineTests, AtATerminalTheFullScreenCalculatorIsTheDefault) {
+  const struct {
+    std::vector<std::string> arguments;
+    bool terminal;
+    const char* ran;
+    bool radians;
+  } cases[] = {
+      {{}, true, "ran tui\n", false},         {{"--radians"}, true, "ran tui\n", true},
+      {{}, false, "ran lines\n", false},      {{"lines"}, true, "ran lines\n", false},
+      {{"--tui"}, false, "ran tui\n", false}, {{"--tui", "--radians"}, true, "ran tui\n", true},
+      {{"tui"}, false, "ran tui\n", false},   {{"eval", "2"}, true, "ran eval\n", false},
+  };
+  for (const auto& testCase : cases) {
+    SCOPED_TRACE(testCase.arguments.empty() ? "(none)" : testCase.arguments.front());
+    const auto outcome = run(testCase.arguments, testCase.terminal);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.output, testCase.ran);
+    EXPECT_EQ(outcome.error, "");
+    EXPECT_EQ(tuiCommand->radians || linesCommand->radians, testCase.radians);
   }
 }
 

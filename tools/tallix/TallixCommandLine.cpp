@@ -13,13 +13,17 @@
 #include "tallix/TallixSiblingProgram.h"
 #include "tallix/TapeCommand.h"
 #include "tallix/UnitsCommand.h"
+#include "tallix/tui/TuiCommand.h"
 
 namespace tallix {
 
 namespace {
 
-// The name of the command that runs when no command is given.
+// The names of the commands that run when no command is given: the full-screen calculator at a
+// terminal, the line-mode calculator everywhere else (pipes, scripts).
 constexpr std::string_view lineModeName = "lines";
+constexpr std::string_view fullScreenName = "tui";
+constexpr std::string_view fullScreenOption = "--tui";
 
 bool isHelp(const std::string& argument) {
   return argument == "--help" || argument == "-h" || argument == "help";
@@ -56,7 +60,9 @@ std::string TallixCommandLine::overview() const {
     name.resize(std::max<std::size_t>(name.size() + 1, 10), ' ');
     text += "  " + name + std::string(command->summary()) + "\n";
   }
-  text += "\nWithout a command, tallix runs the line-mode calculator ('tallix lines').\n";
+  text +=
+      "\nWithout a command, tallix runs the full-screen calculator at a terminal ('tallix tui' "
+      "or 'tallix --tui')\nand the line-mode calculator otherwise ('tallix lines').\n";
   text +=
       "Run 'tallix COMMAND --help' for a command's own options; 'tallix --version' for the "
       "version.\n";
@@ -66,9 +72,20 @@ std::string TallixCommandLine::overview() const {
 int TallixCommandLine::run(const std::vector<std::string>& arguments, TallixIO& io) {
   // Options may stand before the command ("tallix --radians eval …"); they are the command's.
   std::size_t first = 0;
+  bool fullScreen = false;
   while (first < arguments.size() && arguments[first].rfind("--", 0) == 0 &&
          arguments[first] != "--help" && arguments[first] != "--version") {
+    fullScreen |= arguments[first] == fullScreenOption;
     ++first;
+  }
+  if (fullScreen) {
+    if (TallixCommand* tui = command(std::string(fullScreenName))) {
+      std::vector<std::string> rest;
+      for (const std::string& argument : arguments) {
+        if (argument != fullScreenOption) rest.push_back(argument);
+      }
+      return runCommand(*tui, std::move(rest), io);
+    }
   }
   if (first < arguments.size()) {
     const std::string& word = arguments[first];
@@ -90,12 +107,13 @@ int TallixCommandLine::run(const std::vector<std::string>& arguments, TallixIO& 
       return TallixExitCode::usage;
     }
   }
-  TallixCommand* lineMode = command(std::string(lineModeName));
-  if (!lineMode) {
+  TallixCommand* calculator = io.isTerminal() ? command(std::string(fullScreenName)) : nullptr;
+  if (!calculator) calculator = command(std::string(lineModeName));
+  if (!calculator) {
     io.write(overview());
     return TallixExitCode::success;
   }
-  return runCommand(*lineMode, arguments, io);
+  return runCommand(*calculator, arguments, io);
 }
 
 int TallixCommandLine::runCommand(TallixCommand& command, std::vector<std::string> arguments,
@@ -129,6 +147,7 @@ std::vector<std::unique_ptr<TallixCommand>> TallixCommandLine::defaultCommands()
   std::vector<std::unique_ptr<TallixCommand>> commands;
   commands.push_back(std::make_unique<EvalCommand>());
   commands.push_back(std::make_unique<LineModeCommand>());
+  commands.push_back(std::make_unique<TuiCommand>());
   commands.push_back(std::make_unique<ConvertCommand>());
   commands.push_back(std::make_unique<UnitsCommand>());
   commands.push_back(std::make_unique<RatesCommand>());

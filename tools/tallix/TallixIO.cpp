@@ -95,6 +95,10 @@ bool TallixStandardIO::beginInteractiveInput(std::string_view prompt,
   return terminal;
 }
 
+bool TallixStandardIO::isTerminal() const {
+  return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+}
+
 std::optional<std::string> TallixBufferIO::readLine() {
   if (_next >= _input.size()) return std::nullopt;
   return _input[_next++];

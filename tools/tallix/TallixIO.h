@@ -34,6 +34,8 @@ class TallixIO {
   }
   // The termination signal that ended the input; 0 when none did.
   virtual int interruptingSignal() const { return 0; }
+  // Whether standard input and output are both a terminal (the full-screen calculator's place).
+  virtual bool isTerminal() const { return false; }
 };
 
 // Standard input, output and error. Output is written when the program waits for input, when
@@ -52,6 +54,7 @@ class TallixStandardIO final : public TallixIO {
   bool beginInteractiveInput(std::string_view prompt,
                              const std::filesystem::path& historyFile) override;
   int interruptingSignal() const override { return _signal; }
+  bool isTerminal() const override;
 
  private:
   std::unique_ptr<TallixLineReader> _reader;
@@ -61,10 +64,11 @@ class TallixStandardIO final : public TallixIO {
   int _signal = 0;
 };
 
-// Input lines given in advance; output and errors collected.
+// Input lines given in advance; output and errors collected; a terminal or not, as told.
 class TallixBufferIO final : public TallixIO {
  public:
-  explicit TallixBufferIO(std::vector<std::string> input = {}) : _input(std::move(input)) {}
+  explicit TallixBufferIO(std::vector<std::string> input = {}, bool terminal = false)
+      : _input(std::move(input)), _terminal(terminal) {}
 
   std::optional<std::string> readLine() override;
   void write(std::string_view text) override { _output += text; }
@@ -72,9 +76,11 @@ class TallixBufferIO final : public TallixIO {
 
   const std::string& output() const { return _output; }
   const std::string& error() const { return _error; }
+  bool isTerminal() const override { return _terminal; }
 
  private:
   std::vector<std::string> _input;
+  bool _terminal;
   std::size_t _next = 0;
   std::string _output;
   std::string _error;
