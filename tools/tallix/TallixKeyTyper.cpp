@@ -6,18 +6,11 @@
 
 #include "expression/QVRTallixExpression.h"
 #include "tallix/TallixConstantLookup.h"
+#include "tallix/TallixText.h"
 
 namespace tallix {
 
 namespace {
-
-bool isLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 char lowered(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -162,11 +155,11 @@ std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
       index = close + 1;
       continue;
     }
-    if (isLetter(character)) {
+    if (isASCIILetter(character)) {
       std::size_t end = index;
-      while (end < text.size() && isLetter(text[end])) ++end;
+      while (end < text.size() && isASCIILetter(text[end])) ++end;
       std::size_t digitsEnd = end;
-      while (digitsEnd < text.size() && isDigit(text[digitsEnd])) ++digitsEnd;
+      while (digitsEnd < text.size() && isASCIIDigit(text[digitsEnd])) ++digitsEnd;
       if (digitsEnd > end) {
         if (const auto key = keyNamed(text.substr(index, digitsEnd - index))) {
           keys.push_back(*key);

@@ -6,6 +6,14 @@
 
 namespace tallix {
 
+// ASCII letters and digits: what key names and typed numbers are made of.
+constexpr bool isASCIILetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+constexpr bool isASCIIDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 // Whether two texts are equal when ASCII letters are compared without case (uuids, titles typed
 // on the command line); other bytes compare as they are.
 bool equalIgnoringASCIICase(std::string_view left, std::string_view right);

@@ -10,19 +10,12 @@
 #include "common/QVRPasteboard.h"
 #include "expression/QVRTallixExpression.h"
 #include "numbers/QVRTallixNumber.h"
+#include "tallix/TallixText.h"
 #include "tape/QVRTallixTape.h"
 
 namespace tallix {
 
 namespace {
-
-bool isLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 std::string lowered(std::string_view word) {
   std::string text(word);
@@ -142,8 +135,8 @@ void TuiCalculator::type(const std::string& character) {
     return;
   }
   const bool continuesName =
-      character.size() == 1 && (isLetter(first) || (!_pending.empty() && isDigit(first) &&
-                                                    namePrefix(_pending + first, false)));
+      character.size() == 1 && (isASCIILetter(first) || (!_pending.empty() && isASCIIDigit(first) &&
+                                                         namePrefix(_pending + first, false)));
   if (continuesName) {
     _pending += first;
     if (_pending.size() > maximumPendingLength) {
