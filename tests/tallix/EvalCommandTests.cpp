@@ -29,8 +29,9 @@ TEST_F(EvalCommandTests, TextTypesTheKeysOfItsCharactersAndWords) {
     {"log10", {QVRTallixKeyTypeLogarithmBase10}, nullptr},
     {"log25", {QVRTallixKeyTypeLogarithmBase10, 2, 5}, nullptr},
     {"x7", {none, 7}, nullptr},
-    // What the display prints types back: superscripts and subscripts are no keys.
-    {"2 xʸ 3", {2, none, none, none, none, 3}, nullptr},
+    // What the display prints types back: an operation's own text is its key.
+    {"2 xʸ 3", {2, none, QVRTallixKeyTypePower, none, 3}, nullptr},
+    {"10ˣ log₁₀", {QVRTallixKeyTypeTenToThePower, none, QVRTallixKeyTypeLogarithmBase10}, nullptr},
     {"√±", {QVRTallixKeyTypeSquareRoot, QVRTallixKeyTypeSignChange}, nullptr},
     // Broken UTF-8 types nothing and never reads past the end.
     {"1\xff\xe2\x88", {1, none, none}, nullptr},
@@ -87,9 +88,16 @@ TEST_F(EvalCommandTests, OptionsInputLinesAndUnknownWords) {
   }
 }
 
+// Also every key between two numbers: the operations' own texts ("xʸ", "10ˣ", "log₁₀") type
+// back as their keys, not as the letters and digits in them. (A number negated while typed,
+// "-0.53", types back as a subtraction with the same result.)
 TEST_F(EvalCommandTests, PrintedExpressionsTypeBackToTheSameLine) {
-  for (const char* text : {"2*3-1/4", "(1+2)*3!", "7!/5!-0.5", "2 sqrt*2 sqrt", "-3*-2",
-                           "100/8 sqrt", "9-(8-(7-6))", "45 sin×2−1÷3"}) {
+  std::vector<std::string> texts{"2*3-1/4", "(1+2)*3!",   "7!/5!-0.5",   "2 sqrt*2 sqrt",
+                                 "-3*-2",   "100/8 sqrt", "9-(8-(7-6))", "45 sin×2−1÷3"};
+  for (const auto& [word, key] : TallixKeyTyper::words()) {
+    if (key != QVRTallixKeyTypeSignChange) texts.push_back("0.5 " + std::string(word) + " 3");
+  }
+  for (const std::string& text : texts) {
     SCOPED_TRACE(text);
     const TallixOutcome first = tallixRun({"eval", text});
     const std::string expression = first.output.substr(0, first.output.rfind(" = "));

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "expression/QVRTallixExpression.h"
 #include "tallix/TallixConstantLookup.h"
@@ -23,6 +24,32 @@ std::size_t characterLength(unsigned char lead) {
   if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
   if (lead >= 0xC2) return 2;
   return 1;
+}
+
+// The texts that show operations with more than ASCII ("xʸ", "10ˣ", "log₁₀", "³√"), longest
+// first, each with the key that types its operation: a calculation as tallix prints it types back
+// as the same calculation, where "10ˣ" would otherwise be the digits 1 and 0.
+const std::vector<std::pair<std::string_view, QVRTallixKeyType>>& shownOperations() {
+  static const auto table = [] {
+    std::vector<std::pair<std::string_view, QVRTallixKeyType>> shown;
+    for (std::uint64_t key = 0; key < 64; ++key) {
+      const auto keyType = static_cast<QVRTallixKeyType>(key);
+      const QVRTallixOperationInfo* info =
+          QVRTallixOperationInfoOf(QVRTallixExpression::operationFromKeyType(keyType));
+      if (!info ||
+          std::ranges::all_of(info->display,
+                              [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+          std::ranges::any_of(shown,
+                              [&](const auto& entry) { return entry.first == info->display; })) {
+        continue;
+      }
+      shown.emplace_back(info->display, keyType);
+    }
+    std::ranges::stable_sort(shown, std::ranges::greater(),
+                             [](const auto& entry) { return entry.first.size(); });
+    return shown;
+  }();
+  return table;
 }
 
 // A title in braces without the blanks around it.
@@ -153,6 +180,14 @@ std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
       keys.push_back(QVRTallixKeyTypeConstants);
       constants->push_back((*constant)->tallixNumber());
       index = close + 1;
+      continue;
+    }
+    const auto shown = std::ranges::find_if(shownOperations(), [&](const auto& entry) {
+      return text.substr(index).starts_with(entry.first);
+    });
+    if (shown != shownOperations().end()) {
+      keys.push_back(shown->second);
+      index += shown->first.size();
       continue;
     }
     if (isASCIILetter(character)) {
