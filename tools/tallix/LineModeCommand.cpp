@@ -7,6 +7,7 @@
 
 #include "common/QVREnvironment.h"
 #include "expression/QVRTallixExpression.h"
+#include "tallix/TallixCalculatorOptions.h"
 #include "tallix/TallixKeyTyper.h"
 
 namespace tallix {
@@ -48,22 +49,13 @@ void LineModeCommand::configure(CLI::App& command) {
 int LineModeCommand::run(TallixIO& io) {
   const std::vector<std::string> arguments =
       _command ? _command->remaining() : std::vector<std::string>();
-  bool radians = false;
-  for (const std::string& argument : arguments) {
-    if (argument == "--radians") {
-      radians = true;
-    } else {
-      io.writeError(fmt::format(
-          "tallix: {} '{}' (see 'tallix --help')\n",
-          argument.starts_with("-") ? "unknown option" : "unexpected argument", argument));
-      return TallixExitCode::usage;
-    }
-  }
+  const std::optional<bool> radians = TallixCalculatorOptions::radians(arguments, {}, "tallix", io);
+  if (!radians) return TallixExitCode::usage;
 
   QVREnvironment& environment = QVREnvironment::current();
   const bool terminal =
       io.beginInteractiveInput(prompt, environment.applicationSupportDirectory() / historyFileName);
-  if (radians) QVRTallixExpression::currentExpression()->setRadMode(true);
+  if (*radians) QVRTallixExpression::currentExpression()->setRadMode(true);
   if (terminal) {
     // Someone at a terminal sees what the next line goes on from.
     io.write(fmt::format(

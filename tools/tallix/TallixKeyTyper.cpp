@@ -13,10 +13,6 @@ namespace tallix {
 
 namespace {
 
-char lowered(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The length in bytes of the UTF-8 character that starts with `lead`; a stray continuation or
 // invalid byte counts as one character of its own.
 std::size_t characterLength(unsigned char lead) {
@@ -116,7 +112,7 @@ std::optional<QVRTallixKeyType> TallixKeyTyper::keyNamed(std::string_view word) 
   // The longest name has six letters.
   char buffer[8];
   if (word.size() >= sizeof buffer) return std::nullopt;
-  std::transform(word.begin(), word.end(), buffer, lowered);
+  std::transform(word.begin(), word.end(), buffer, lowercasedASCII);
   const std::string_view name(buffer, word.size());
   const auto& table = words();
   const auto found =

@@ -7,13 +7,8 @@ namespace tallix {
 
 namespace {
 
-char lowercased(char character) {
-  return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a')
-                                              : character;
-}
-
 bool sameLetter(char left, char right) {
-  return lowercased(left) == lowercased(right);
+  return lowercasedASCII(left) == lowercasedASCII(right);
 }
 
 }  // namespace

@@ -14,6 +14,11 @@ constexpr bool isASCIIDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// The ASCII capital letters made small; every other byte as it is.
+constexpr char lowercasedASCII(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Whether two texts are equal when ASCII letters are compared without case (uuids, titles typed
 // on the command line); other bytes compare as they are.
 bool equalIgnoringASCIICase(std::string_view left, std::string_view right);

@@ -19,9 +19,7 @@ namespace {
 
 std::string lowered(std::string_view word) {
   std::string text(word);
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  std::ranges::transform(text, text.begin(), lowercasedASCII);
   return text;
 }
 

@@ -11,6 +11,7 @@
 #include "common/QVREnvironment.h"
 #include "common/QVRPollRunLoop.h"
 #include "expression/QVRTallixExpression.h"
+#include "tallix/TallixCalculatorOptions.h"
 #include "tallix/tui/TuiCalculator.h"
 #include "tallix/tui/TuiCursesScreen.h"
 #include "tallix/tui/TuiRenderer.h"
@@ -80,17 +81,9 @@ void TuiCommand::configure(CLI::App& command) {
 int TuiCommand::run(TallixIO& io) {
   const std::vector<std::string> arguments =
       _command ? _command->remaining() : std::vector<std::string>();
-  bool radians = false;
-  for (const std::string& argument : arguments) {
-    if (argument == "--radians") {
-      radians = true;
-    } else if (argument != "--tui") {
-      io.writeError(fmt::format(
-          "tallix tui: {} '{}' (see 'tallix tui --help')\n",
-          argument.starts_with("-") ? "unknown option" : "unexpected argument", argument));
-      return TallixExitCode::usage;
-    }
-  }
+  const std::optional<bool> radians =
+      TallixCalculatorOptions::radians(arguments, "--tui", "tallix tui", io);
+  if (!radians) return TallixExitCode::usage;
   auto* loop = dynamic_cast<QVRPollRunLoop*>(&QVREnvironment::current().runLoop());
   if (!io.isTerminal() || !loop) {
     io.writeError(
@@ -98,7 +91,7 @@ int TuiCommand::run(TallixIO& io) {
     return TallixExitCode::usage;
   }
   std::setlocale(LC_ALL, "");
-  if (radians) QVRTallixExpression::currentExpression()->setRadMode(true);
+  if (*radians) QVRTallixExpression::currentExpression()->setRadMode(true);
 
   int signal = 0;
   std::string error;
