@@ -216,15 +216,8 @@ std::optional<std::string> TallixKeyTyper::keyTypes(std::string_view text,
     }
     const std::size_t length = std::min(characterLength(lead), text.size() - index);
     const std::string_view typed = text.substr(index, length);
-    if (typed == "×") {
-      keys.push_back(QVRTallixKeyTypeMultiply);
-    } else if (typed == "÷") {
-      keys.push_back(QVRTallixKeyTypeDivide);
-    } else if (typed == "−") {
-      keys.push_back(QVRTallixKeyTypeSubtract);
-    } else {
-      keys.push_back(QVRTallixExpression::keyTypeFromString(typed));
-    }
+    // ×, ÷ and − are operations' own texts, typed above.
+    keys.push_back(QVRTallixExpression::keyTypeFromString(typed));
     index += length;
   }
   return std::nullopt;
