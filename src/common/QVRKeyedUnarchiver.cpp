@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/QVRBinaryPropertyListWriter.h"
 #include "common/QVRKeyedArchiver.h"
 #include "common/QVRPropertyListReader.h"
 
@@ -24,18 +25,19 @@ bool isDictionaryClass(std::string_view name) {
 QVRKeyedUnarchiver::QVRKeyedUnarchiver(std::span<const std::uint8_t> bytes,
                                        std::vector<std::string> allowedClassNames)
     : _allowedClassNames(std::move(allowedClassNames)) {
-  auto read = QVRPropertyListReader::propertyList(bytes);
-  if (!read.value) {
-    _error = read.error.value_or(QVRArchiveError::malformed("not a property list"));
-    return;
-  }
-  open(std::move(*read.value));
+  open(bytes);
+}
+
+QVRKeyedUnarchiver::QVRKeyedUnarchiver(QVRPropertyList::Data&& bytes,
+                                       std::vector<std::string> allowedClassNames)
+    : _ownedBytes(std::move(bytes)), _allowedClassNames(std::move(allowedClassNames)) {
+  open(_ownedBytes);
 }
 
 QVRKeyedUnarchiver::QVRKeyedUnarchiver(PropertyListTag, QVRPropertyList archive,
                                        std::vector<std::string> allowedClassNames)
     : _allowedClassNames(std::move(allowedClassNames)) {
-  open(std::move(archive));
+  openTree(std::move(archive));
 }
 
 QVRKeyedUnarchiver QVRKeyedUnarchiver::withPropertyList(
@@ -43,16 +45,64 @@ QVRKeyedUnarchiver QVRKeyedUnarchiver::withPropertyList(
   return QVRKeyedUnarchiver(PropertyListTag{}, std::move(archive), std::move(allowedClassNames));
 }
 
-void QVRKeyedUnarchiver::open(QVRPropertyList archive) {
-  _archive = std::move(archive);
-  QVRPropertyList::Dictionary* entries = _archive.dictionary();
-  if (!entries) {
-    fail(QVRArchiveError::malformed("not a keyed archive"));
+void QVRKeyedUnarchiver::open(std::span<const std::uint8_t> bytes) {
+  std::optional<std::string> archiverName;
+  View::Object root;
+  if (View::isBinaryPropertyList(bytes)) {
+    _view.emplace(bytes);
+    const auto top = _view->object(_view->topObject());
+    if (top && top->kind == View::Kind::dictionary) {
+      root = *top;
+      const auto archiver = _view->valueForKey(root, "$archiver");
+      const auto archiverObject = archiver ? _view->object(*archiver) : std::nullopt;
+      if (archiverObject && archiverObject->kind == View::Kind::text) {
+        archiverName = _view->text(*archiverObject);
+      }
+    }
+    if (_view->error()) {
+      failedInView();
+      return;
+    }
+  }
+  if (archiverName != QVRKeyedArchiver::archiverName) {
+    // XML, the older archives' references and anything else go through a tree.
+    _view.reset();
+    auto read = QVRPropertyListReader::propertyList(bytes);
+    if (!read.value) {
+      fail(read.error.value_or(QVRArchiveError::malformed("not a property list")));
+      return;
+    }
+    openTree(std::move(*read.value));
     return;
   }
-  const QVRPropertyList* archiver = _archive.find("$archiver");
+  const auto objects = _view->valueForKey(root, "$objects");
+  const auto objectsArray = objects ? _view->object(*objects) : std::nullopt;
+  if (!objectsArray || objectsArray->kind != View::Kind::array) {
+    if (_view->error()) failedInView();
+    fail(QVRArchiveError::malformed("a keyed archive without its objects"));
+    return;
+  }
+  const auto top = _view->valueForKey(root, "$top");
+  const auto topDictionary = top ? _view->object(*top) : std::nullopt;
+  if (!topDictionary || topDictionary->kind != View::Kind::dictionary) {
+    if (_view->error()) failedInView();
+    fail(QVRArchiveError::malformed("a keyed archive without its top"));
+    return;
+  }
+  _objects = *objectsArray;
+  _top = *topDictionary;
+  _inProgress.assign(_objects.count, false);
+  // Each reference is followed about once in an honest archive, shared objects a few times; a
+  // reference takes at least a byte.
+  _budget = 32 * bytes.size() + 1024;
+}
+
+void QVRKeyedUnarchiver::openTree(QVRPropertyList archive) {
+  QVRPropertyList::Dictionary* entries = archive.dictionary();
+  const QVRPropertyList* archiver = archive.find("$archiver");
   const std::string* name = archiver ? archiver->string() : nullptr;
-  if (!name || (*name != QVRKeyedArchiver::archiverName && *name != legacyArchiverName)) {
+  if (!entries || !name ||
+      (*name != QVRKeyedArchiver::archiverName && *name != legacyArchiverName)) {
     fail(QVRArchiveError::malformed("not a keyed archive"));
     return;
   }
@@ -67,40 +117,32 @@ void QVRKeyedUnarchiver::open(QVRPropertyList archive) {
     fail(QVRArchiveError::malformed("a keyed archive without its top"));
     return;
   }
-  std::size_t references = 0;
-  if (!prepare(objects->second, legacy, 0, references) ||
-      !prepare(top->second, legacy, 0, references)) {
+  if (!prepare(objects->second, legacy, 0) || !prepare(top->second, legacy, 0)) {
     fail(QVRArchiveError::tooDeep());
     return;
   }
-  _objects = objects->second.array();
-  _top = top->second.dictionary();
-  _inProgress.assign(_objects->size(), false);
-  // Each reference is followed about once in an honest archive; shared objects a few times.
-  _budget = 32 * (references + _objects->size()) + 1024;
+  (*entries)["$archiver"] = QVRPropertyList(QVRKeyedArchiver::archiverName);
+  _ownedBytes = QVRBinaryPropertyListWriter::dataFromPropertyList(archive);
+  open(_ownedBytes);
 }
 
-bool QVRKeyedUnarchiver::prepare(QVRPropertyList& value, bool legacy, std::size_t depth,
-                                 std::size_t& references) {
+bool QVRKeyedUnarchiver::prepare(QVRPropertyList& value, bool legacy, std::size_t depth) {
   if (depth > maximumDepth + kArchiveStructureDepth) return false;
-  if (value.isUID()) {
-    ++references;
-  } else if (QVRPropertyList::Dictionary* entries = value.dictionary()) {
+  if (QVRPropertyList::Dictionary* entries = value.dictionary()) {
     if (legacy && entries->size() == 1) {
       const QVRPropertyList* reference = value.find("$ref");
       if (reference && reference->integer() && *reference->integer() >= 0) {
         value = QVRPropertyList(
             QVRPropertyList::UID{static_cast<std::uint64_t>(*reference->integer())});
-        ++references;
         return true;
       }
     }
     for (auto& [key, element] : *entries) {
-      if (!prepare(element, legacy, depth + 1, references)) return false;
+      if (!prepare(element, legacy, depth + 1)) return false;
     }
   } else if (QVRPropertyList::Array* elements = value.array()) {
     for (auto& element : *elements) {
-      if (!prepare(element, legacy, depth + 1, references)) return false;
+      if (!prepare(element, legacy, depth + 1)) return false;
     }
   }
   return true;
@@ -111,67 +153,109 @@ bool QVRKeyedUnarchiver::fail(QVRArchiveError error) {
   return false;
 }
 
+bool QVRKeyedUnarchiver::failedInView() {
+  return fail(_view && _view->error() ? *_view->error() : QVRArchiveError::malformed("unreadable"));
+}
+
 bool QVRKeyedUnarchiver::isAllowed(std::string_view className) const {
   return std::find(_allowedClassNames.begin(), _allowedClassNames.end(), className) !=
          _allowedClassNames.end();
 }
 
-QVRKeyedUnarchiver::Value QVRKeyedUnarchiver::resolve(const QVRPropertyList* raw) {
+std::optional<std::string_view> QVRKeyedUnarchiver::classNameOfRecord(std::uint64_t index) {
+  if (index == 0 || index >= _objects.count) return std::nullopt;
+  if (const auto known = _classNames.find(index); known != _classNames.end()) {
+    return std::string_view(known->second);
+  }
+  const auto record = _view->referenceAt(_objects, static_cast<std::size_t>(index));
+  const auto recordObject = record ? _view->object(*record) : std::nullopt;
+  if (!recordObject || recordObject->kind != View::Kind::dictionary) return std::nullopt;
+  const auto name = _view->valueForKey(*recordObject, "$classname");
+  const auto nameObject = name ? _view->object(*name) : std::nullopt;
+  if (!nameObject || nameObject->kind != View::Kind::text) return std::nullopt;
+  auto text = _view->text(*nameObject);
+  if (!text) return std::nullopt;
+  return std::string_view(_classNames.emplace(index, std::move(*text)).first->second);
+}
+
+QVRKeyedUnarchiver::Value QVRKeyedUnarchiver::resolve(std::optional<Reference> raw) {
   Value value;
   value._unarchiver = this;
-  if (_error || !raw || !_objects) return value;
-  const QVRPropertyList* target = raw;
-  if (const QVRPropertyList::UID* uid = raw->uid()) {
+  if (_error || !_view) return value;
+  if (!raw) {
+    if (_view->error()) failedInView();
+    return value;
+  }
+  auto target = _view->object(*raw);
+  if (!target) {
+    failedInView();
+    return value;
+  }
+  using ViewKind = View::Kind;
+  if (target->kind == ViewKind::uid) {
+    const auto uid = _view->uid(*target);
+    if (!uid) {
+      failedInView();
+      return value;
+    }
     if (_budget == 0) {
       fail(QVRArchiveError::budgetExceeded());
       return value;
     }
     --_budget;
-    if (uid->value >= _objects->size()) {
-      fail(QVRArchiveError::malformed("reference " + std::to_string(uid->value) + " out of range"));
+    if (*uid >= _objects.count) {
+      fail(QVRArchiveError::malformed("reference " + std::to_string(*uid) + " out of range"));
       return value;
     }
-    if (uid->value == 0) return value;  // "$null"
-    value._index = static_cast<std::size_t>(uid->value);
-    target = &(*_objects)[*value._index];
-  } else if (raw->isArray() || raw->isDictionary()) {
+    if (*uid == 0) return value;  // "$null"
+    value._index = static_cast<std::size_t>(*uid);
+    const auto element = _view->referenceAt(_objects, *value._index);
+    target = element ? _view->object(*element) : std::nullopt;
+    if (!target) {
+      failedInView();
+      return value;
+    }
+  } else if (target->kind == ViewKind::array || target->kind == ViewKind::dictionary) {
     fail(QVRArchiveError::malformed("a value in place that is no reference"));
     return value;
   }
   using Kind = Value::Kind;
-  switch (target->type()) {
-    case QVRPropertyList::Type::boolean:
+  switch (target->kind) {
+    case ViewKind::boolean:
       value._kind = Kind::boolean;
       break;
-    case QVRPropertyList::Type::integer:
+    case ViewKind::integer:
       value._kind = Kind::integer;
       break;
-    case QVRPropertyList::Type::real:
+    case ViewKind::real:
       value._kind = Kind::real;
       break;
-    case QVRPropertyList::Type::string:
+    case ViewKind::text:
       value._kind = Kind::string;
       break;
-    case QVRPropertyList::Type::data:
+    case ViewKind::data:
       value._kind = Kind::data;
       break;
-    case QVRPropertyList::Type::date:
+    case ViewKind::date:
       value._kind = Kind::date;
       break;
-    case QVRPropertyList::Type::dictionary: {
-      const QVRPropertyList* classReference = target->find("$class");
-      const QVRPropertyList::UID* classUID = classReference ? classReference->uid() : nullptr;
-      const QVRPropertyList* classRecord =
-          classUID && classUID->value > 0 && classUID->value < _objects->size()
-              ? &(*_objects)[static_cast<std::size_t>(classUID->value)]
-              : nullptr;
-      const QVRPropertyList* className = classRecord ? classRecord->find("$classname") : nullptr;
-      if (!className || !className->string()) {
+    case ViewKind::dictionary: {
+      const auto classReference = _view->valueForKey(*target, "$class");
+      const auto classObject = classReference ? _view->object(*classReference) : std::nullopt;
+      const auto classIndex = classObject && classObject->kind == ViewKind::uid
+                                  ? _view->uid(*classObject)
+                                  : std::nullopt;
+      const auto className = classIndex ? classNameOfRecord(*classIndex) : std::nullopt;
+      if (_view->error()) {
+        failedInView();
+        return value;
+      }
+      if (!className) {
         fail(QVRArchiveError::malformed("object " + std::to_string(value._index.value_or(0)) +
                                         " names no class"));
         return value;
       }
-      value._className = *className->string();
+      value._className = *className;
       if (isArrayClass(value._className)) {
         value._kind = Kind::array;
       } else if (isDictionaryClass(value._className)) {
@@ -184,41 +268,42 @@ QVRKeyedUnarchiver::Value QVRKeyedUnarchiver::resolve(const QVRPropertyList* raw
       }
       break;
     }
-    case QVRPropertyList::Type::array:
-    case QVRPropertyList::Type::uid:
+    case ViewKind::array:
+    case ViewKind::uid:
       fail(QVRArchiveError::malformed("object " + std::to_string(value._index.value_or(0)) +
                                       " is neither a record nor a plain value"));
       return value;
   }
-  value._resolved = target;
+  value._object = *target;
   return value;
 }
 
-const QVRPropertyList* QVRKeyedUnarchiver::rawValueForKey(std::string_view key) const {
-  const QVRPropertyList::Dictionary* record = _frames.empty() ? _top : _frames.back().record;
-  if (!record) return nullptr;
-  const auto found = record->find(key);
-  return found == record->end() ? nullptr : &found->second;
+std::optional<QVRKeyedUnarchiver::Reference> QVRKeyedUnarchiver::rawValueForKey(
+    std::string_view key) {
+  if (_error || !_view) return std::nullopt;
+  const auto found = _view->valueForKey(_frames.empty() ? _top : _frames.back().record, key);
+  if (_view->error()) failedInView();
+  return found;
 }
 
 std::string_view QVRKeyedUnarchiver::className() const {
   return _frames.empty() ? std::string_view() : _frames.back().className;
 }
 
-bool QVRKeyedUnarchiver::containsValueForKey(std::string_view key) const {
-  return rawValueForKey(key) != nullptr;
+bool QVRKeyedUnarchiver::containsValueForKey(std::string_view key) {
+  return rawValueForKey(key).has_value();
 }
 
 QVRKeyedUnarchiver::Value QVRKeyedUnarchiver::valueForKey(std::string_view key) {
   return resolve(rawValueForKey(key));
 }
 
-const QVRPropertyList* QVRKeyedUnarchiver::decodePropertyListForKey(std::string_view key) {
+std::optional<QVRPropertyList> QVRKeyedUnarchiver::decodePropertyListForKey(std::string_view key) {
   return valueForKey(key).propertyList();
 }
 
 bool QVRKeyedUnarchiver::decodeBoolForKey(std::string_view key) {
-  const QVRPropertyList* value = valueForKey(key).propertyList();
+  const auto value = valueForKey(key).propertyList();
   if (!value) return false;
   if (const bool* flag = value->boolean()) return *flag;
   if (const std::int64_t* number = value->integer()) return *number != 0;
@@ -227,7 +312,7 @@ bool QVRKeyedUnarchiver::decodeBoolForKey(std::string_view key) {
 }
 
 std::int64_t QVRKeyedUnarchiver::decodeIntegerForKey(std::string_view key) {
-  const QVRPropertyList* value = valueForKey(key).propertyList();
+  const auto value = valueForKey(key).propertyList();
   if (!value) return 0;
   if (const std::int64_t* number = value->integer()) return *number;
   if (const bool* flag = value->boolean()) return *flag ? 1 : 0;
@@ -242,7 +327,7 @@ std::int64_t QVRKeyedUnarchiver::decodeIntegerForKey(std::string_view key) {
 }
 
 double QVRKeyedUnarchiver::decodeDoubleForKey(std::string_view key) {
-  const QVRPropertyList* value = valueForKey(key).propertyList();
+  const auto value = valueForKey(key).propertyList();
   if (!value) return 0;
   if (value->isBoolean() || value->isNumber()) return value->doubleValue().value_or(0);
   return 0;
@@ -266,7 +351,7 @@ void* QVRKeyedUnarchiver::registeredObject(std::size_t index, std::type_index ty
 
 QVRKeyedUnarchiver::Entry::Entry(QVRKeyedUnarchiver& unarchiver, const Value& value, bool isObject)
     : _unarchiver(unarchiver), _index(value._index.value_or(0)), _isObject(isObject) {
-  if (unarchiver._error || !value._index || !value._resolved) return;
+  if (unarchiver._error || !value._index || value._kind == Value::Kind::none) return;
   if (unarchiver._inProgress[_index]) {
     unarchiver.fail(QVRArchiveError::cycle());
     return;
@@ -278,7 +363,7 @@ QVRKeyedUnarchiver::Entry::Entry(QVRKeyedUnarchiver& unarchiver, const Value& va
   unarchiver._inProgress[_index] = true;
   ++unarchiver._depth;
   if (_isObject) {
-    unarchiver._frames.push_back({value._resolved->dictionary(), _index, value._className});
+    unarchiver._frames.push_back({value._object, _index, value._className});
   }
   _entered = true;
 }
@@ -299,8 +384,26 @@ QVRKeyedUnarchiver::Entry::~Entry() {
 }
 
 std::optional<std::string> QVRKeyedUnarchiver::Value::string() const {
-  if (_kind != Kind::string || !_resolved) return std::nullopt;
-  return *_resolved->string();
+  if (_kind != Kind::string || !_unarchiver || _unarchiver->_error) return std::nullopt;
+  auto text = _unarchiver->_view->text(_object);
+  if (!text) _unarchiver->failedInView();
+  return text;
+}
+
+std::optional<QVRPropertyList> QVRKeyedUnarchiver::Value::propertyList() const {
+  switch (_kind) {
+    case Kind::none:
+    case Kind::object:
+    case Kind::array:
+    case Kind::dictionary:
+      return std::nullopt;
+    default:
+      break;
+  }
+  if (!_unarchiver || _unarchiver->_error) return std::nullopt;
+  auto scalar = _unarchiver->_view->scalar(_object);
+  if (!scalar) _unarchiver->failedInView();
+  return scalar;
 }
 
 std::optional<QVRPropertyList> QVRKeyedUnarchiver::Value::decodePlainValue() const {
@@ -337,6 +440,6 @@ std::optional<QVRPropertyList> QVRKeyedUnarchiver::Value::decodePlainValue() con
       return QVRPropertyList(std::move(entries));
     }
     default:
-      return _resolved ? std::optional(*_resolved) : std::nullopt;
+      return propertyList();
   }
 }

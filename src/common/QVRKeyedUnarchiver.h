@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 #include <typeindex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "common/QVRArchiveError.h"
+#include "common/QVRBinaryPropertyListView.h"
 #include "common/QVRCoding.h"
 #include "common/QVRFileReader.h"
 #include "common/QVRPropertyList.h"
@@ -21,6 +23,10 @@
 // platform's shape (QVRKeyedArchiver), in binary or XML, and the older archives of this program
 // ("$archiver" "QVRKeyedArchiver", references written as {"$ref": n}), so that a user's old
 // files keep working.
+//
+// A binary archive is read in place, object by object as the factories ask for them, so that
+// a tape of a hundred thousand calculations costs its objects and no tree of property-list values;
+// other archives are first brought to that form.
 //
 // The structure is checked as it is read: every reference must lie in range, an object must name
 // its class, its class must be in the caller's allowed list (arrays and dictionaries always are),
@@ -39,9 +45,12 @@ class QVRKeyedUnarchiver {
 
   class Value;
 
-  // Opens an archive; a failure to open is kept as error().
+  // Opens an archive; a failure to open is kept as error(). The bytes must outlive the
+  // unarchiver and its values: a binary archive is read where it lies.
   QVRKeyedUnarchiver(std::span<const std::uint8_t> bytes,
                      std::vector<std::string> allowedClassNames);
+  // Opens an archive whose bytes it keeps.
+  QVRKeyedUnarchiver(QVRPropertyList::Data&& bytes, std::vector<std::string> allowedClassNames);
   // An archive already read as a property list.
   static QVRKeyedUnarchiver withPropertyList(QVRPropertyList archive,
                                              std::vector<std::string> allowedClassNames);
@@ -69,7 +78,7 @@ class QVRKeyedUnarchiver {
 
   // The class name of the object being decoded; empty outside any.
   std::string_view className() const;
-  bool containsValueForKey(std::string_view key) const;
+  bool containsValueForKey(std::string_view key);
   // True for a true boolean or a non-zero number; false when absent or of another kind.
   bool decodeBoolForKey(std::string_view key);
   // An integer, a boolean as 0 or 1, or a real cut to its whole part when it fits; else 0.
@@ -82,9 +91,8 @@ class QVRKeyedUnarchiver {
   Decoded<T> decodeObjectOfClass(std::string_view key);
   // Whatever is under `key`, to look at before deciding how to read it.
   Value valueForKey(std::string_view key);
-  // The plain value under `key`: a scalar in place or the object it refers to (a record for an
-  // object); none when absent.
-  const QVRPropertyList* decodePropertyListForKey(std::string_view key);
+  // The scalar under `key`, in place or referred to; none when absent or no scalar.
+  std::optional<QVRPropertyList> decodePropertyListForKey(std::string_view key);
 
   // Objects that refer back to an object being decoded (a unit to the category that lists it):
   // the factory of the outer object registers it once it exists, and the inner factories find
@@ -107,8 +115,8 @@ class QVRKeyedUnarchiver {
     explicit operator bool() const { return _kind != Kind::none; }
     // The class name of an object, array or dictionary record; empty for scalars.
     std::string_view className() const { return _className; }
-    // The scalar, or the record of an object; none for none.
-    const QVRPropertyList* propertyList() const { return _resolved; }
+    // The scalar; none for none, objects, arrays and dictionaries.
+    std::optional<QVRPropertyList> propertyList() const;
     std::optional<std::string> string() const;
     // Whether T's factory accepts this object's class.
     template <QVRDecodable T>
@@ -129,16 +137,19 @@ class QVRKeyedUnarchiver {
 
    private:
     friend class QVRKeyedUnarchiver;
+    using Object = QVRBinaryPropertyListView::Object;
     QVRKeyedUnarchiver* _unarchiver = nullptr;
     Kind _kind = Kind::none;
-    const QVRPropertyList* _resolved = nullptr;
+    Object _object;
     std::optional<std::size_t> _index;
     std::string_view _className;
   };
 
  private:
+  using View = QVRBinaryPropertyListView;
+  using Reference = View::Reference;
   struct Frame {
-    const QVRPropertyList::Dictionary* record;
+    View::Object record;
     std::size_t index;
     std::string_view className;
   };
@@ -168,24 +179,32 @@ class QVRKeyedUnarchiver {
   struct PropertyListTag {};
   QVRKeyedUnarchiver(PropertyListTag, QVRPropertyList archive,
                      std::vector<std::string> allowedClassNames);
-  void open(QVRPropertyList archive);
-  // Converts the older archives' {"$ref": n} to UIDs and counts the references; false when
-  // the archive nests too deeply.
-  bool prepare(QVRPropertyList& value, bool legacy, std::size_t depth, std::size_t& references);
+  // Opens the bytes in place, or through a tree when they are no binary archive of today.
+  void open(std::span<const std::uint8_t> bytes);
+  // Writes a tree as a binary archive of today's form and opens that.
+  void openTree(QVRPropertyList archive);
+  // Converts the older archives' {"$ref": n} to UIDs; false when the archive nests too deeply.
+  bool prepare(QVRPropertyList& value, bool legacy, std::size_t depth);
   bool fail(QVRArchiveError error);
+  // Takes over the view's error after it answered none; false.
+  bool failedInView();
   // The value that a raw entry stands for, after checking it.
-  Value resolve(const QVRPropertyList* raw);
+  Value resolve(std::optional<Reference> raw);
+  // The name of the class whose record is object `index` (cached), or none.
+  std::optional<std::string_view> classNameOfRecord(std::uint64_t index);
   bool isAllowed(std::string_view className) const;
-  const QVRPropertyList* rawValueForKey(std::string_view key) const;
+  std::optional<Reference> rawValueForKey(std::string_view key);
   void registerObject(std::type_index type, void* object);
   void* registeredObject(std::size_t index, std::type_index type) const;
   template <QVRDecodable T>
   Decoded<T> decodeObject(const Value& value);
 
   std::optional<QVRArchiveError> _error;
-  QVRPropertyList _archive;
-  const QVRPropertyList::Array* _objects = nullptr;
-  const QVRPropertyList::Dictionary* _top = nullptr;
+  QVRPropertyList::Data _ownedBytes;
+  std::optional<View> _view;
+  View::Object _objects;
+  View::Object _top;
+  std::unordered_map<std::uint64_t, std::string> _classNames;
   std::vector<std::string> _allowedClassNames;
   std::vector<Frame> _frames;
   std::vector<bool> _inProgress;
@@ -221,14 +240,17 @@ template <class Visitor>
 bool QVRKeyedUnarchiver::Value::decodeArray(Visitor&& visit) const {
   if (!_unarchiver || _kind != Kind::array) return false;
   QVRKeyedUnarchiver& unarchiver = *_unarchiver;
+  View& view = *unarchiver._view;
   Entry entry(unarchiver, *this, false);
   if (!entry.entered()) return false;
-  const QVRPropertyList* elements = _resolved->find("NS.objects");
-  if (!elements || !elements->array()) {
+  const auto elementsReference = view.valueForKey(_object, "NS.objects");
+  const auto elements = elementsReference ? view.object(*elementsReference) : std::nullopt;
+  if (!elements || elements->kind != View::Kind::array) {
+    if (view.error()) return unarchiver.failedInView();
     return unarchiver.fail(QVRArchiveError::malformed("an array without its objects"));
   }
-  for (const QVRPropertyList& raw : *elements->array()) {
-    Value element = unarchiver.resolve(&raw);
+  for (std::size_t index = 0; index < elements->count; ++index) {
+    Value element = unarchiver.resolve(view.referenceAt(*elements, index));
     if (unarchiver._error) return false;
     visit(element);
     if (unarchiver._error) return false;
@@ -240,22 +262,26 @@ template <class Visitor>
 bool QVRKeyedUnarchiver::Value::decodeDictionary(Visitor&& visit) const {
   if (!_unarchiver || _kind != Kind::dictionary) return false;
   QVRKeyedUnarchiver& unarchiver = *_unarchiver;
+  View& view = *unarchiver._view;
   Entry entry(unarchiver, *this, false);
   if (!entry.entered()) return false;
-  const QVRPropertyList* keys = _resolved->find("NS.keys");
-  const QVRPropertyList* values = _resolved->find("NS.objects");
-  if (!keys || !values || !keys->array() || !values->array() ||
-      keys->array()->size() != values->array()->size()) {
+  const auto keysReference = view.valueForKey(_object, "NS.keys");
+  const auto valuesReference = view.valueForKey(_object, "NS.objects");
+  const auto keys = keysReference ? view.object(*keysReference) : std::nullopt;
+  const auto values = valuesReference ? view.object(*valuesReference) : std::nullopt;
+  if (view.error()) return unarchiver.failedInView();
+  if (!keys || !values || keys->kind != View::Kind::array || values->kind != View::Kind::array ||
+      keys->count != values->count) {
     return unarchiver.fail(
         QVRArchiveError::malformed("a dictionary whose keys and objects do not match"));
   }
-  for (std::size_t index = 0; index < keys->array()->size(); ++index) {
-    const Value key = unarchiver.resolve(&(*keys->array())[index]);
+  for (std::size_t index = 0; index < keys->count; ++index) {
+    const Value key = unarchiver.resolve(view.referenceAt(*keys, index));
     if (unarchiver._error) return false;
     const auto text = key.string();
     if (!text)
       return unarchiver.fail(QVRArchiveError::malformed("a dictionary key that is no text"));
-    Value value = unarchiver.resolve(&(*values->array())[index]);
+    Value value = unarchiver.resolve(view.referenceAt(*values, index));
     if (unarchiver._error) return false;
     visit(std::string_view(*text), value);
     if (unarchiver._error) return false;

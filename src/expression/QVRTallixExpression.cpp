@@ -22,7 +22,7 @@ using Value = QVRKeyedUnarchiver::Value;
 // number object: integers cut to their low 32 bits, reals through a 64-bit integer, flags as 0
 // or 1. None for anything else, which no number object stands for.
 std::optional<std::uint32_t> unsigned32BitValue(const Value& element) {
-  const QVRPropertyList* plain = element.propertyList();
+  const auto plain = element.propertyList();
   if (!plain || element.kind() == Value::Kind::object) return std::nullopt;
   if (const bool* flag = plain->boolean()) return *flag ? 1 : 0;
   if (const std::int64_t* integer = plain->integer()) return static_cast<std::uint32_t>(*integer);

@@ -18,7 +18,8 @@ void QVRTallixNumber::encodeWithCoder(QVRKeyedArchiver& coder) const {
 std::optional<QVRTallixNumber> QVRTallixNumber::initWithCoder(QVRKeyedUnarchiver& coder) {
   if (!coder.containsValueForKey(decimalNumberKey)) return QVRTallixNumber();
   const QVRKeyedUnarchiver::Value value = coder.valueForKey(decimalNumberKey);
-  const QVRPropertyList* plain = value.propertyList();
+  const auto plain = value.propertyList();
+  if (!plain) return std::nullopt;  // also a scalar whose bytes are broken
   using Kind = QVRKeyedUnarchiver::Value::Kind;
   switch (value.kind()) {
     case Kind::string: {
@@ -33,7 +34,7 @@ std::optional<QVRTallixNumber> QVRTallixNumber::initWithCoder(QVRKeyedUnarchiver
     case Kind::real:
       return QVRTallixNumber(QVRTallixDecimal::fromDouble(*plain->real()));
     default:
-      // No value ("$null"), a flag, data, a date, a list or another object: no decimal.
+      // A flag, data or a date: no decimal.
       return std::nullopt;
   }
 }

@@ -49,7 +49,7 @@ bool holdsTextOrNothing(QVRKeyedUnarchiver& coder, std::string_view key) {
 // Whether the archive holds nothing or a boolean or number under `key`.
 bool holdsBooleanOrNothing(QVRKeyedUnarchiver& coder, std::string_view key) {
   if (!coder.containsValueForKey(key)) return true;
-  const QVRPropertyList* value = coder.decodePropertyListForKey(key);
+  const auto value = coder.decodePropertyListForKey(key);
   return value && (value->isBoolean() || value->isNumber());
 }
 

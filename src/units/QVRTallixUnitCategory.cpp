@@ -34,7 +34,7 @@ bool holdsTextOrNothing(QVRKeyedUnarchiver& coder, std::string_view key) {
 
 bool holdsIntegerOrNothing(QVRKeyedUnarchiver& coder, std::string_view key) {
   if (!coder.containsValueForKey(key)) return true;
-  const QVRPropertyList* value = coder.decodePropertyListForKey(key);
+  const auto value = coder.decodePropertyListForKey(key);
   return value && value->isNumber();
 }
 

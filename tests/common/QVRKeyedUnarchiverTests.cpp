@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "cloud/QVRCKDocument.h"
+#include "common/QVRException.h"
+#include "common/QVRFileReader.h"
 #include "common/QVRFileWriter.h"
 #include "common/QVRKeyedArchiver.h"
 #include "common/QVRKeyedUnarchiver.h"
@@ -11,6 +16,7 @@
 #include "support/ArchiveTestClasses.h"
 #include "support/PropertyListTesting.h"
 #include "support/TallixTest.h"
+#include "tape/QVRTallixTape.h"
 
 using namespace ArchiveTestClasses;
 using Kind = QVRArchiveError::Kind;
@@ -225,4 +231,41 @@ TEST_F(QVRKeyedUnarchiverTests, FilesAnswerNoneWhenMissingAndAnErrorWhenUnreadab
       QVRKeyedUnarchiver::unarchiveObjectWithFile<TestPoint>(garbage, allowedClasses());
   ASSERT_TRUE(malformed.error);
   EXPECT_EQ(malformed.error->kind(), Kind::malformed);
+}
+
+// A binary archive is read in place, object by object, so every offset and count a corrupted file
+// holds is met while decoding: every byte of a real tape flipped three ways, and every
+// truncation, decodes or fails with a reason, and never reads outside the bytes.
+TEST_F(QVRKeyedUnarchiverTests, EveryCorruptionOfATapeFileDecodesOrFailsInPlace) {
+  const auto file =
+      QVRFileReader::contentsOfFile(std::filesystem::path(TALLIX_TEST_SOURCE_DIR) /
+                                    "tape/data/nine-calculations-two-favorites.contents");
+  ASSERT_TRUE(file.value);
+  const Bytes& original = *file.value;
+  // The number of calculations read back, or -1 when the archive was refused.
+  const auto decode = [](std::span<const std::uint8_t> bytes) -> int {
+    QVRKeyedUnarchiver unarchiver(bytes, QVRTallixTape::contentsClassNames());
+    try {
+      const auto contents =
+          QVRTallixTape::decodeContents(unarchiver.valueForKey(QVRCKDocumentContentsKey));
+      const auto* tape = dynamic_cast<const QVRTallixTapeContents*>(contents.get());
+      if (unarchiver.error() || !tape) return -1;
+      return static_cast<int>(tape->expressions().size());
+    } catch (const QVRException&) {
+      return -1;
+    }
+  };
+  ASSERT_EQ(decode(original), 9);
+  std::map<int, int> outcomes;
+  for (std::size_t position = 0; position < original.size(); ++position) {
+    ++outcomes[decode(std::span(original).first(position))];
+    for (const std::uint8_t mask : {0x01, 0x10, 0xFF}) {
+      Bytes corrupted = original;
+      corrupted[position] ^= mask;
+      ++outcomes[decode(corrupted)];
+    }
+  }
+  // Truncations all fail; flips in texts and numbers still read.
+  EXPECT_GT(outcomes[-1], static_cast<int>(original.size()));
+  EXPECT_GT(outcomes[9], 0);
 }
