@@ -41,6 +41,14 @@ concept QVRDecodable = requires(QVRKeyedUnarchiver& unarchiver) {
       { T::archiveClassName() } -> std::convertible_to<std::string_view>;
     });
 
+// A class whose objects are only ever held by value, each written once by its holder, may say
+// so with `static constexpr bool archivedAsValue = true;`: the archiver then keeps no record of
+// their addresses, which for the components and numbers of a long tape is most of its work.
+template <class T>
+concept QVRArchivedAsValue = requires {
+  requires T::archivedAsValue;
+};
+
 // The helpers that read those declarations.
 class QVRCoding {
  public:

@@ -21,15 +21,14 @@ Field scalarField(Field::Kind kind, std::uint64_t bits) {
   return field;
 }
 
-// Objects on one page of memory land in one run of 256 slots (by their 16-byte granule), the
-// runs at random places: an object and its parts, which lie close together, are then looked up
-// in a few cache lines of the table instead of one line each.
+// A full mix of the address and the class: addresses of objects made one after another differ in
+// a few low bits, which would otherwise fill runs of neighbouring slots and lengthen every probe.
 std::size_t identityHash(const void* address, std::uint32_t className) {
-  const auto place = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(address));
-  std::uint64_t bits = (place >> 12) ^ (std::uint64_t{className} << 40);
+  std::uint64_t bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(address)) ^
+                       (std::uint64_t{className} << 48);
   bits = (bits ^ (bits >> 30)) * 0xBF58476D1CE4E5B9u;
   bits = (bits ^ (bits >> 27)) * 0x94D049BB133111EBu;
-  return static_cast<std::size_t>((bits ^ (bits >> 31)) + ((place >> 4) & 0xFF));
+  return static_cast<std::size_t>(bits ^ (bits >> 31));
 }
 
 }  // namespace

@@ -179,7 +179,9 @@ class QVRKeyedArchiver {
   template <class T>
   UID objectReference(const T& object, bool identified) {
     const TextID className = _writer.text(std::string_view(object.archiveClassName()));
-    const void* address = identified ? static_cast<const void*>(std::addressof(object)) : nullptr;
+    const void* address = identified && !QVRArchivedAsValue<T>
+                              ? static_cast<const void*>(std::addressof(object))
+                              : nullptr;
     if (auto known = knownObject(address, className)) return *known;
     // The class's names are gathered only for its first object.
     std::vector<std::string> classes;

@@ -90,6 +90,8 @@ class QVRTallixComponent {
   QVRTallixComponent copy() const;
 
   // Keyed archives: "tallixNumber" for a number component, else the integer "operation".
+  // Held by value in its expression's list, and written once by it.
+  static constexpr bool archivedAsValue = true;
   static std::string_view archiveClassName() { return "QVRTallixComponent"; }
   void encodeWithCoder(QVRKeyedArchiver& coder) const;
   // A number under "tallixNumber" makes a number component whatever "operation" says; without

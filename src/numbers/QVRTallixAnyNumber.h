@@ -57,7 +57,9 @@ class QVRTallixAnyNumber {
   // to an independent editable number with the same text.
   QVRTallixAnyNumber copy() const;
 
-  // Keyed archives: the record of the held number's own class.
+  // Keyed archives: the record of the held number's own class. Held by value, and written once by
+  // its holder.
+  static constexpr bool archivedAsValue = true;
   std::string_view archiveClassName() const;
   std::vector<std::string_view> archiveSuperclassNames() const;
   // A constant's record (built-in or custom) reads as the plain number of its value, as a
