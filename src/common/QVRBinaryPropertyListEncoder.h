@@ -37,13 +37,16 @@ class QVRBinaryPropertyListEncoder {
   void appendArrayMarker(std::uint64_t count) { appendMarker(0xA0, count); }
   void appendDictionaryMarker(std::uint64_t count) { appendMarker(0xD0, count); }
   void appendReference(std::uint64_t reference, std::uint8_t referenceSize) {
+    room(referenceSize);
     appendBigEndian(reference, referenceSize);
   }
   // Raw bytes, for a caller that copies objects it has encoded before.
   void appendBytes(std::span<const std::uint8_t> bytes) {
+    room(bytes.size());
     _bytes.insert(_bytes.end(), bytes.begin(), bytes.end());
   }
-  void reserve(std::size_t size) { _bytes.reserve(size); }
+  // Room for `size` bytes in all; a large buffer is laid on large pages where the kernel has them.
+  void reserve(std::size_t size);
 
   // Appends the offset table (object n begins at offsets[n]) and the trailer and hands the
   // finished bytes over.
@@ -53,6 +56,7 @@ class QVRBinaryPropertyListEncoder {
     const std::uint64_t tableOffset = _bytes.size();
     const std::uint8_t offsetSize = bytesFor(tableOffset + 1);
     std::size_t at = _bytes.size();
+    room(offsets.size() * offsetSize + 32);
     _bytes.resize(at + offsets.size() * offsetSize);
     for (const Offset offset : offsets) {
       for (int shift = 8 * (offsetSize - 1); shift >= 0; shift -= 8) {
@@ -69,6 +73,11 @@ class QVRBinaryPropertyListEncoder {
       _bytes.push_back(static_cast<std::uint8_t>(value >> shift));
     }
   }
+  // Makes room for `count` more bytes, growing the buffer by doubling as a vector would.
+  void room(std::size_t count) {
+    if (_bytes.capacity() - _bytes.size() < count) grow(count);
+  }
+  void grow(std::size_t count);
   void appendMarker(std::uint8_t kind, std::uint64_t count);
   void appendTrailer(std::uint8_t offsetSize, std::uint8_t referenceSize, std::uint64_t count,
                      std::uint64_t topObject, std::uint64_t tableOffset);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/QVRFileWriter.h"
+#include "common/QVRMemory.h"
 
 namespace {
 
@@ -44,19 +45,25 @@ Contents QVRFileReader::contentsOfFile(const std::filesystem::path& path, std::s
   if (S_ISDIR(status.st_mode)) return failure(EISDIR, path);
   if (!S_ISREG(status.st_mode)) return failure(EINVAL, path);
   if (static_cast<std::uintmax_t>(status.st_size) > sizeLimit) return failure(EFBIG, path);
+  // Read straight into the result, one byte more than the size so that a file that grew since
+  // is noticed and read on.
   QVRPropertyList::Data bytes;
-  bytes.reserve(static_cast<std::size_t>(status.st_size));
-  std::uint8_t buffer[65536];
+  bytes.reserve(static_cast<std::size_t>(status.st_size) + 1);
+  QVRMemory::adviseLargePages(bytes.data(), bytes.capacity());
+  bytes.resize(bytes.capacity());
+  std::size_t length = 0;
   for (;;) {
-    const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+    if (length == bytes.size()) bytes.resize(bytes.size() + bytes.size() / 2 + 65536);
+    const ssize_t count = ::read(file.get(), bytes.data() + length, bytes.size() - length);
     if (count < 0) {
       if (errno == EINTR) continue;
       return failure(errno, path);
     }
     if (count == 0) break;
-    if (bytes.size() + static_cast<std::size_t>(count) > sizeLimit) return failure(EFBIG, path);
-    bytes.insert(bytes.end(), buffer, buffer + count);
+    length += static_cast<std::size_t>(count);
+    if (length > sizeLimit) return failure(EFBIG, path);
   }
+  bytes.resize(length);
   return {std::move(bytes), std::nullopt};
 }
 
