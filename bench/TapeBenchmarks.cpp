@@ -31,7 +31,9 @@ std::shared_ptr<const QVRTallixTapeContents> tapeOf(std::int64_t n) {
     expression.addDigit(7);
     expression.addOperation(QVRTallixOperationEqual);
     expressions.push_back(expression.snapshot());
-    if (i % 10 == 0) favorites.push_back(expressions.back()->uuid());
+    // Entries of a tape have their identifiers from the time they were saved.
+    const std::string& uuid = expressions.back()->uuid();
+    if (i % 10 == 0) favorites.push_back(uuid);
   }
   return std::make_shared<QVRTallixTapeContents>(std::move(expressions), std::move(favorites));
 }
