@@ -31,10 +31,6 @@ TEST(QVRStringsTableParser, TablesReadAsTheirEntries) {
   // clang-format off
   struct Case { const char* name; std::string text; Table expected; };
   const std::vector<Case> cases = {
-      {"the usual form with comments",
-       "/* The default table. */\n\"Error\" = \"Error\";\n// a note\n\"add\" = \"addieren\"; // "
-       "after\n",
-       {{"Error", "Error"}, {"add", "addieren"}}},
       {"escapes",
        R"("k" = "q\" b\\ n\n t\t r\r a\a U\U00e9 u\u20AC o\101 x\x";)",
        {{"k", "q\" b\\ n\n t\t r\r a\a U\xC3\xA9 u\xE2\x82\xAC oA xx"}}},
