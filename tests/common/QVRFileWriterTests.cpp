@@ -92,20 +92,6 @@ TEST_F(QVRFileWriterTests, AFailureAtAnyStepKeepsTheOldFile) {
   EXPECT_EQ(contents(directory() / "a/b/short"), text);
 }
 
-TEST_F(QVRFileWriterTests, PathsThatCannotBeWrittenAnswerErrors) {
-  const auto file = directory() / "plain";
-  ASSERT_FALSE(QVRFileWriter::writeAtomically(file, bytesOf("x")));
-  // A parent that is a file, and a target that is a directory with contents.
-  const auto underFile = QVRFileWriter::writeAtomically(file / "child", bytesOf("x"));
-  ASSERT_TRUE(underFile);
-  EXPECT_EQ(underFile->code(), ENOTDIR);
-  std::filesystem::create_directories(directory() / "folder" / "inside");
-  const auto overFolder = QVRFileWriter::writeAtomically(directory() / "folder", bytesOf("x"));
-  ASSERT_TRUE(overFolder);
-  EXPECT_EQ(overFolder->code(), EISDIR);
-  EXPECT_EQ(namesIn(directory()), (std::vector<std::string>{"folder", "plain"}));
-}
-
 TEST_F(QVRFileWriterTests, ReadingAnswersTheBytesOrAnError) {
   const auto path = directory() / "data";
   const std::string text("bytes\0with a NUL", 16);
