@@ -17,29 +17,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A loop whose clocks move only when the test moves them, so passes with a zero timeout fire
+// A loop whose clock moves only when the test moves it, so passes with a zero timeout fire
 // timers without waiting.
-struct FakeClocks {
-  QVRPollRunLoop::MonotonicClock::time_point monotonic{std::chrono::hours(1)};
-  QVRRunLoop::Clock::time_point wall{std::chrono::seconds(1767225600)};
-
-  QVRPollRunLoop::Clocks clocks() {
-    return {[this] { return monotonic; }, [this] { return wall; }};
-  }
-  void advance(std::chrono::nanoseconds duration) {
-    monotonic += duration;
-    wall += std::chrono::duration_cast<QVRRunLoop::Clock::duration>(duration);
-  }
-};
-
 class QVRPollRunLoopTests : public ::testing::Test {
  protected:
-  FakeClocks time;
-  QVRPollRunLoop loop{time.clocks()};
+  QVRPollRunLoop::MonotonicClock::time_point now{std::chrono::hours(1)};
+  QVRPollRunLoop loop{{.monotonic = [this] { return now; }}};
   std::vector<std::string> events;
 
   void advanceAndRun(std::chrono::nanoseconds duration) {
-    time.advance(duration);
+    now += duration;
     loop.runOnce(0ms);
   }
 };

@@ -56,7 +56,7 @@ TEST_F(TuiCalculatorTests, KeysEditTheExpressionAndEnterSavesToTheTape) {
   } cases[] = {
       // = is Enter; the result goes on with an operator, a digit starts afresh.
       {"2*3=*4<Enter>5", "5 = 5", "", "2 × 3 = 6|6 × 4 = 24", ""},
-      // Delete takes a digit, then the operator; Esc clears.
+      // Delete takes a digit, then the operator.
       {"12+34<BS><BS><BS>", "12 = 12", "", "", ""},
       // Key names: typed when no name continues them, else at the next character; Backspace
       // edits the name, not the expression; an unknown name is dropped with a message.
