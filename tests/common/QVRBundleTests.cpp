@@ -157,7 +157,6 @@ TEST(QVRStringsTableParser, BrokenTablesAreRefusedWithTheLine) {
   const std::vector<Case> cases = {
       {"a missing semicolon", "\"a\" = \"b\"\n\"c\" = \"d\";", "strings table line 2: a missing ';'"},
       {"an unterminated quote", "\n\n\"a\" = \"b;", "strings table line 3: a quoted text that never ends"},
-      {"an unterminated comment", "\"a\" = \"b\"; /* open", "strings table line 1: a comment that never ends"},
       {"a lone high surrogate", R"("a" = "\UD83D";)", "strings table line 1: a high surrogate without its low one"},
       {"text that is not UTF-8", "\"a\" = \"\xC3\x28\";", "strings table that is not UTF-8"},
       {"UTF-16 with an odd byte", "\xFF\xFE\x41", "strings table in bad UTF-16"},

@@ -58,7 +58,6 @@ TEST(QVRSVGImageSize, ReadsTheRootWidth) {
       {R"(<svg xmlns="http://www.w3.org/2000/svg" width="28" height="17"/>)", 28},
       {R"(<s:svg xmlns:s="http://www.w3.org/2000/svg" width=" 12.5px "/>)", 12.5},
       {R"(<svg width="18pt"/>)", 24},
-      {R"(<svg width="2.54cm"/>)", 96},
       {R"(<svg viewBox="0,0 31.5 17"/>)", 31.5},
       {R"(<svg width="50%" viewBox="0 0 31 17"/>)", std::nullopt},
       {R"(<svg width="-4"/>)", std::nullopt},
