@@ -1,14 +1,13 @@
-// tallix eval and the key typer: text typed as keys, outputs typed back in, options and errors.
-// The recorded outputs (GoldenOutputsTests) cover what expressions print, and the full-screen
-// calculator's tests type random lines of keys and names; these are the boundaries of words,
-// broken text, the options and the messages.
+// tallix eval's key typer: text typed as keys, and outputs typed back in. The recorded outputs
+// (GoldenOutputsTests) cover what expressions print in each locale, and the full-screen
+// calculator's tests type random lines of keys and names; these are the boundaries of words and
+// broken text. The options and messages of tallix eval are in LineModeCommandTests.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "support/ScopedEnvironment.h"
 #include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
 #include "tallix/TallixKeyTyper.h"
@@ -49,12 +48,6 @@ TEST_F(EvalCommandTests, TextTypesTheKeysOfItsCharactersAndWords) {
     EXPECT_FALSE(typer.keyTypes(word, keys));
     EXPECT_EQ(keys, std::vector<QVRTallixKeyType>{key}) << word;
   }
-  const ScopedEnvironment arabic("ar_EG");
-  std::vector<QVRTallixKeyType> keys;
-  EXPECT_FALSE(TallixKeyTyper().keyTypes("1٫5", keys));
-  EXPECT_EQ(keys,
-            (std::vector<QVRTallixKeyType>{QVRTallixKeyTypeDigit1, QVRTallixKeyTypeDecimalSeparator,
-                                           QVRTallixKeyTypeDigit5}));
 }
 
 // Also every key between two numbers: the operations' own texts ("xʸ", "10ˣ", "log₁₀") type
