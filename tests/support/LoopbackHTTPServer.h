@@ -17,7 +17,6 @@ class LoopbackHTTPServer {
   LoopbackHTTPServer& operator=(const LoopbackHTTPServer&) = delete;
 
   std::string url(std::string_view path) const;
-  int port() const { return _port; }
 
  private:
   httplib::Server _server;

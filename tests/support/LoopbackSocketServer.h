@@ -1,40 +1,33 @@
 #pragma once
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <vector>
 
 // A raw TCP server on 127.0.0.1 that answers every connection with scripted bytes and closes
-// it: for answers no HTTP server would give (a body cut short, a broken status line) and for
-// recording requests byte for byte (any method).
+// it: for answers no HTTP server would give (a body cut short, a broken status line).
 class LoopbackSocketServer {
  public:
   using Responder = std::function<std::string(const std::string& request)>;
   // With `waitForRequest` false the reply goes out as soon as any bytes arrive (for clients
   // that wait for the server first, as TLS does).
   explicit LoopbackSocketServer(std::string reply, bool waitForRequest = true);
-  // Answers each request with what `responder` makes of it (called on the server's thread).
+  // Answers each request's head with what `responder` makes of it (called on the server's
+  // thread).
   explicit LoopbackSocketServer(Responder responder, bool waitForRequest = true);
   ~LoopbackSocketServer();
   LoopbackSocketServer(const LoopbackSocketServer&) = delete;
   LoopbackSocketServer& operator=(const LoopbackSocketServer&) = delete;
 
   std::string url(std::string_view path) const;
-  // Each request as it arrived: the head and the body announced by Content-Length.
-  std::vector<std::string> requests() const;
 
  private:
   void serve();
-  void answer(int connection);
 
   Responder _responder;
   bool _waitsForRequest = true;
   int _listener = -1;
   int _port = 0;
-  mutable std::mutex _mutex;
-  std::vector<std::string> _requests;
   std::thread _thread;
 };

@@ -14,42 +14,24 @@
 
 // Readable failures: a property list in a compact text form.
 inline void PrintTo(const QVRPropertyList& value, std::ostream* stream) {
-  using Type = QVRPropertyList::Type;
-  switch (value.type()) {
-    case Type::boolean:
-      *stream << (*value.boolean() ? "true" : "false");
-      break;
-    case Type::integer:
-      *stream << *value.integer();
-      break;
-    case Type::real:
-      *stream << *value.real() << "r";
-      break;
-    case Type::string:
-      *stream << '"' << *value.string() << '"';
-      break;
-    case Type::data:
-      *stream << "<" << value.data()->size() << " bytes>";
-      break;
-    case Type::date:
-      *stream << "date(" << value.date()->secondsSinceReferenceDate << ")";
-      break;
-    case Type::uid:
-      *stream << "UID(" << value.uid()->value << ")";
-      break;
-    case Type::array:
-      *stream << "(";
-      for (const auto& element : *value.array()) PrintTo(element, stream), *stream << ", ";
-      *stream << ")";
-      break;
-    case Type::dictionary:
-      *stream << "{";
-      for (const auto& [key, element] : *value.dictionary()) {
-        *stream << key << " = ", PrintTo(element, stream), *stream << "; ";
-      }
-      *stream << "}";
-      break;
+  if (auto boolean = value.boolean()) return void(*stream << (*boolean ? "true" : "false"));
+  if (auto integer = value.integer()) return void(*stream << *integer);
+  if (auto real = value.real()) return void(*stream << *real << "r");
+  if (auto string = value.string()) return void(*stream << '"' << *string << '"');
+  if (auto data = value.data()) return void(*stream << "<" << data->size() << " bytes>");
+  if (auto date = value.date())
+    return void(*stream << "date(" << date->secondsSinceReferenceDate << ")");
+  if (auto uid = value.uid()) return void(*stream << "UID(" << uid->value << ")");
+  if (auto array = value.array()) {
+    *stream << "(";
+    for (const auto& element : *array) PrintTo(element, stream), *stream << ", ";
+    return void(*stream << ")");
   }
+  *stream << "{";
+  for (const auto& [key, element] : *value.dictionary()) {
+    *stream << key << " = ", PrintTo(element, stream), *stream << "; ";
+  }
+  *stream << "}";
 }
 
 // Helpers for tests of property lists and archives.

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -22,8 +22,6 @@
 #include "support/TallixTest.h"
 #include "tallix/TallixRunLoopLineReader.h"
 
-extern char** environ;
-
 namespace {
 
 using namespace std::chrono_literals;
@@ -31,10 +29,11 @@ using namespace std::chrono_literals;
 class LineModeCommandTests : public TallixTest {};
 
 // The recorded sessions (GoldenOutputsTests) cover what lines print; these are the words that
-// end a session, the help and the options.
+// end a session, the help, the options and the messages, of the line mode and of tallix eval.
 TEST_F(LineModeCommandTests, EnterShowsTheResultWhichTheNextLineGoesOnFrom) {
+  const std::string evalHelp = " (see 'tallix eval --help' for the key names)\n";
   // clang-format off
-  const struct { std::vector<std::string> arguments, input; int status; const char* output; const char* error; } cases[] = {
+  const struct { std::vector<std::string> arguments, input; int status; std::string output, error; } cases[] = {
     {{}, {"2+3", "*4", "C", "5!", "", "7", "quit", "1+1"}, 0, "2 + 3 = 5\n5 × 4 = 20\n0 = 0\n5! = 120\n120 = 120\n7 = 7\n", ""},
     {{"lines"}, {"200", "+10%", "  exit  ", "4"}, 0, "200 = 200\n200 + 10 % = 220\n", ""},
     {{"--radians"}, {"90 sin", "deg 90 sin"}, 0, "90 sin = 0.893996663600558\n90 sin = 1\n", ""},
@@ -42,14 +41,22 @@ TEST_F(LineModeCommandTests, EnterShowsTheResultWhichTheNextLineGoesOnFrom) {
     {{}, {"help", "q"}, 0, "usage: tallix [--radians]\n", ""},
     {{"--nope"}, {"1"}, 2, "", "tallix: unknown option '--nope' (see 'tallix --help')\n"},
     {{"lines", "1+1"}, {"1"}, 2, "", "tallix: unexpected argument '1+1' (see 'tallix --help')\n"},
+    // tallix eval: lines from the input, or its arguments; after "--" everything is an
+    // expression, and "-5" never was an option; the other expressions still print.
+    {{"eval"}, {"1+1", "", "1/3"}, 0, "1 + 1 = 2\n0 = 0\n1 ÷ 3 = 0.333333333333333\n", ""},
+    {{"eval", "--", "-5", "--radians"}, {}, 2, "0 − 5 = -5\n", "tallix eval: unknown key name 'radians' in '--radians'" + evalHelp},
+    {{"eval", "-5"}, {}, 0, "0 − 5 = -5\n", ""},
+    {{"eval", "1+1", "foo+1", "2*2"}, {}, 2, "1 + 1 = 2\n2 × 2 = 4\n", "tallix eval: unknown key name 'foo' in 'foo+1'" + evalHelp},
+    {{"eval", "--bogus", "1"}, {}, 2, "", "tallix eval: unknown option '--bogus' (see 'tallix eval --help')\n"},
   };
   // clang-format on
   for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.input.front());
+    SCOPED_TRACE(testing::PrintToString(testCase.arguments) +
+                 testing::PrintToString(testCase.input));
     QVRTallixExpression::setCurrentExpression(std::make_shared<QVRTallixExpression>());
     const TallixOutcome outcome = tallixRun(testCase.arguments, testCase.input);
     EXPECT_EQ(outcome.status, testCase.status);
-    EXPECT_EQ(outcome.output.substr(0, std::string(testCase.output).size()), testCase.output);
+    EXPECT_EQ(outcome.output.substr(0, testCase.output.size()), testCase.output);
     EXPECT_EQ(outcome.error, testCase.error);
   }
 }
@@ -87,44 +94,30 @@ TEST_F(LineModeCommandTests, ReadingOnTheRunLoopLetsTimersFireAndEndsWhenInterru
 // status of the signal, and the expression on the display is there at the next start.
 class LineModeProgramTests : public TallixTest, public ::testing::WithParamInterface<int> {
  protected:
-  // Starts tallix on pipes with the test's data folder and en_US.
+  // Starts tallix on pipes with the test's data folder and en_US, whatever the test runner's
+  // locale and home, and with the signals acting as they do by default, whatever it ignores or
+  // blocks.
   pid_t start(int& input, int& output) {
     int in[2], out[2];
     if (pipe(in) != 0 || pipe(out) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&actions, fd);
-    std::vector<std::string> variables = {
-        "LC_ALL=en_US.UTF-8",
-        "TALLIX_APPLICATION_SUPPORT=" + environment().applicationSupportDirectory().string(),
-        "HOME=" + environment().applicationSupportDirectory().string()};
-    for (char** variable = environ; *variable; ++variable) {
-      const std::string_view text = *variable;
-      if (!text.starts_with("LANG") && !text.starts_with("LC_") && !text.starts_with("HOME=") &&
-          !text.starts_with("TALLIX_")) {
-        variables.emplace_back(text);
-      }
-    }
-    std::vector<char*> envp;
-    for (auto& variable : variables) envp.push_back(variable.data());
-    envp.push_back(nullptr);
+    std::string folder = environment().applicationSupportDirectory().string();
+    std::string variables[] = {"LC_ALL=en_US.UTF-8", "TALLIX_APPLICATION_SUPPORT=" + folder,
+                               "HOME=" + folder};
+    char* envp[] = {variables[0].data(), variables[1].data(), variables[2].data(), nullptr};
     char program[] = TALLIX_BINARY;
     char* argv[] = {program, nullptr};
-    // The signals act as they do by default, whatever the test runner ignores or blocks.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t signals;
-    sigemptyset(&signals);
-    posix_spawnattr_setsigmask(&attributes, &signals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
-    posix_spawnattr_setsigdefault(&attributes, &signals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, program, &actions, &attributes, argv, envp.data()) != 0) pid = -1;
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(in[0], STDIN_FILENO);
+      dup2(out[1], STDOUT_FILENO);
+      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+      sigset_t none;
+      sigemptyset(&none);
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+      execve(program, argv, envp);
+      _exit(127);
+    }
     close(in[0]);
     close(out[1]);
     input = in[1];

@@ -10,7 +10,6 @@
 namespace {
 
 using tallix::TallixCommand;
-using tallix::TallixCommandLine;
 
 // A command that records what it parsed: a flag, an option and its positional arguments.
 class RecordingCommand final : public TallixCommand {
@@ -25,113 +24,60 @@ class RecordingCommand final : public TallixCommand {
     command.add_option("values", values);
   }
   int run(tallix::TallixIO& io) override {
-    ++runs;
-    io.write("ran " + _name + "\n");
+    io.write("ran " + _name + (radians ? " --radians" : "") + category);
+    for (const std::string& value : values) io.write(" " + value);
     return 0;
   }
 
   bool radians = false;
   std::string category;
   std::vector<std::string> values;
-  int runs = 0;
 
  private:
   std::string _name;
 };
 
-class TallixCommandLineTests : public ::testing::Test {
- protected:
-  TallixOutcome run(std::vector<std::string> arguments, bool terminal = false) {
-    std::vector<std::unique_ptr<TallixCommand>> commands;
-    auto eval = std::make_unique<RecordingCommand>("eval");
-    auto lines = std::make_unique<RecordingCommand>("lines");
-    auto tui = std::make_unique<RecordingCommand>("tui");
-    evalCommand = eval.get();
-    linesCommand = lines.get();
-    tuiCommand = tui.get();
-    commands.push_back(std::move(eval));
-    commands.push_back(std::move(lines));
-    commands.push_back(std::move(tui));
-    commandLine = std::make_unique<TallixCommandLine>(std::move(commands));
-    tallix::TallixBufferIO io({}, terminal);
-    const int status = commandLine->run(arguments, io);
-    return {status, io.output(), io.error()};
+TallixOutcome run(std::vector<std::string> arguments, bool terminal = false) {
+  std::vector<std::unique_ptr<TallixCommand>> commands;
+  for (const char* name : {"eval", "lines", "tui"}) {
+    commands.push_back(std::make_unique<RecordingCommand>(name));
   }
-
-  // Kept until the next run, so that the recorded commands can be read after a run.
-  std::unique_ptr<TallixCommandLine> commandLine;
-  RecordingCommand* evalCommand = nullptr;
-  RecordingCommand* linesCommand = nullptr;
-  RecordingCommand* tuiCommand = nullptr;
-};
-
-TEST_F(TallixCommandLineTests, ChoosesTheCommandAndPassesItsArguments) {
-  auto outcome = run({"--radians", "eval", "-40", "2+3", "--category", "Length"});
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.output, "ran eval\n");
-  EXPECT_TRUE(evalCommand->radians);
-  EXPECT_EQ(evalCommand->category, "Length");
-  EXPECT_EQ(evalCommand->values, (std::vector<std::string>{"-40", "2+3"}));
-  EXPECT_EQ(linesCommand->runs, 0);
-  // Without a command, line mode runs with the options.
-  for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"--radians"}}) {
-    EXPECT_EQ(run(arguments).output, "ran lines\n");
-    EXPECT_EQ(linesCommand->radians, !arguments.empty());
-  }
+  tallix::TallixCommandLine commandLine(std::move(commands));
+  tallix::TallixBufferIO io({}, terminal);
+  const int status = commandLine.run(arguments, io);
+  return {status, io.output(), io.error()};
 }
 
-// Pipes and scripts keep the line mode; a terminal gets the full-screen calculator unless the
-// line mode is named.
-TEST_F(TallixCommandLineTests, AtATerminalTheFullScreenCalculatorIsTheDefault) {
-  const struct {
-    std::vector<std::string> arguments;
-    bool terminal;
-    const char* ran;
-    bool radians;
-  } cases[] = {
-      {{}, true, "ran tui\n", false},         {{"--radians"}, true, "ran tui\n", true},
-      {{}, false, "ran lines\n", false},      {{"lines"}, true, "ran lines\n", false},
-      {{"--tui"}, false, "ran tui\n", false}, {{"--tui", "--radians"}, true, "ran tui\n", true},
-      {{"tui"}, false, "ran tui\n", false},   {{"eval", "2"}, true, "ran eval\n", false},
-  };
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.arguments.empty() ? "(none)" : testCase.arguments.front());
-    const auto outcome = run(testCase.arguments, testCase.terminal);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.output, testCase.ran);
-    EXPECT_EQ(outcome.error, "");
-    EXPECT_EQ(tuiCommand->radians || linesCommand->radians, testCase.radians);
-  }
-}
-
-TEST_F(TallixCommandLineTests, BadWordsAndOptionsExitWithStatusTwoAndOneLine) {
+// The command chosen and what it parsed, or the status 2 and one line of error. Pipes and
+// scripts keep the line mode; a terminal gets the full-screen calculator unless it is named.
+TEST(TallixCommandLine, ChoosesTheCommandOrExitsWithStatusTwoAndOneLine) {
   // clang-format off
-  const struct { std::vector<std::string> arguments; std::string error; } cases[] = {
-    {{"frobnicate"}, "tallix: unknown command 'frobnicate' (see 'tallix --help')\n"},
-    {{"eval", "--frobnicate"}, "tallix eval: unexpected argument '--frobnicate' (see 'tallix eval --help')\n"},
-    {{"--frobnicate"}, "tallix lines: unexpected argument '--frobnicate' (see 'tallix lines --help')\n"},
-    {{"eval", "--category"}, "tallix eval: --category: 1 required TEXT missing (see 'tallix eval --help')\n"},
+  const struct { std::vector<std::string> arguments; bool terminal; int status; std::string text; } cases[] = {
+    {{"--radians", "eval", "-40", "2+3", "--category", "Length"}, false, 0, "ran eval --radiansLength -40 2+3"},
+    {{}, true, 0, "ran tui"},
+    {{"--radians"}, true, 0, "ran tui --radians"},
+    {{"--radians"}, false, 0, "ran lines --radians"},
+    {{"lines"}, true, 0, "ran lines"},
+    {{"--tui"}, false, 0, "ran tui"},
+    {{"--tui", "--radians"}, true, 0, "ran tui --radians"},
+    {{"eval", "2"}, true, 0, "ran eval 2"},
+    {{"frobnicate"}, false, 2, "tallix: unknown command 'frobnicate' (see 'tallix --help')\n"},
+    {{"eval", "--frobnicate"}, false, 2, "tallix eval: unexpected argument '--frobnicate' (see 'tallix eval --help')\n"},
+    {{"--frobnicate"}, false, 2, "tallix lines: unexpected argument '--frobnicate' (see 'tallix lines --help')\n"},
+    {{"eval", "--category"}, false, 2, "tallix eval: --category: 1 required TEXT missing (see 'tallix eval --help')\n"},
+    // Help and the version print and run nothing.
+    {{"eval", "--frobnicate", "--help"}, false, 0, "usage: tallix eval [--radians]\n"},
+    {{"--version"}, false, 0, "tallix 1.0\n"},
   };
   // clang-format on
   for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.arguments.front());
-    auto outcome = run(testCase.arguments);
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.output, "");
-    EXPECT_EQ(outcome.error, testCase.error);
+    SCOPED_TRACE(testing::PrintToString(testCase.arguments) + (testCase.terminal ? " tty" : ""));
+    const auto outcome = run(testCase.arguments, testCase.terminal);
+    EXPECT_EQ(outcome.status, testCase.status);
+    EXPECT_EQ(testCase.status == 0 ? outcome.output : outcome.error, testCase.text);
+    EXPECT_EQ(testCase.status == 0 ? outcome.error : outcome.output, "");
   }
-}
-
-TEST_F(TallixCommandLineTests, HelpAndVersionPrintAndRunNothing) {
-  auto overview = run({"--help"});
-  EXPECT_EQ(overview.status, 0);
-  EXPECT_NE(overview.output.find("  eval      records its arguments\n"), std::string::npos);
-  auto commandHelp = run({"eval", "--frobnicate", "--help"});
-  EXPECT_EQ(commandHelp.status, 0);
-  EXPECT_EQ(commandHelp.output, "usage: tallix eval [--radians]\n");
-  EXPECT_EQ(evalCommand->runs, 0);
-  auto version = run({"--version"});
-  EXPECT_EQ(version.output, "tallix 1.0\n");
+  EXPECT_NE(run({"--help"}).output.find("  eval      records its arguments\n"), std::string::npos);
 }
 
 }  // namespace

@@ -50,8 +50,6 @@ TEST_F(TapeCommandTests, SavesListsMarksAndExportsAcrossRuns) {
     {{"tape", "clear"}, {}, 0, "", ""},
     {{"tape"}, {}, 0, "", ""},
     {{"tape", "export"}, {}, 2, "", "export needs --csv"},
-    {{"tape", "favorite", "--help"}, {}, 0, "usage: tallix tape favorite REF\n\nMarks the entry "
-                                            "REF as a favorite.\n", ""},
   };
   // clang-format on
   std::map<std::string, std::string> fills;

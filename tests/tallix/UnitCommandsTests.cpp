@@ -11,8 +11,8 @@
 #include "tallix/UnitsCommand.h"
 #include "units/UnitFixtures.h"
 
-// The recorded outputs (GoldenOutputsTests) cover conversions, number syntax and the category
-// listings at length; these are the cases they leave out.
+// The recorded outputs (GoldenOutputsTests) cover conversions, number syntax, unknown units and
+// the category listings at length; these are the options, usage errors and other locales.
 
 using namespace UnitFixtures;
 
@@ -28,20 +28,15 @@ TEST_F(UnitCommandsTests, CommandsPrintOrRefuseInTheUsersLocale) {
   // clang-format off
   const struct { const char* locale; std::vector<std::string> arguments; int status; std::string text; } cases[] = {
     // The text is the output, or the error when the status is not 0.
-    {"en_US", {"convert", "1", "Gallon (US)", "L"}, 0, "3.785411784 L\n"},
     {"en_US", {"convert", "1,234.5", "m", "KM"}, 0, "1.2345 km\n"},
     {"en_US", {"convert", "--category=Length", "1", "m", "ft"}, 0, "3.28083989501 ft\n"},
-    {"en_US", {"convert", "-2e-12", "m", "m"}, 0, "-2e-12 m\n"},
     {"en_US", {"convert", "1", "gallon", "L"}, 2, "tallix convert: 'gallon' is ambiguous in Volume: it names gallon-us (US gal), gallon-imperial (imp gal); use the unit's name or symbol\n"},
-    {"en_US", {"convert", "1,000e16", "m", "ft"}, 2, "tallix convert: '1,000e16" + notNumber + "en_US\n"},
     {"en_US", {"convert", "", "m", "ft"}, 2, "tallix convert: '" + notNumber + "en_US\n"},
     {"en_US", {"convert", "1", "m"}, 2, "tallix convert: expected VALUE FROM TO, got 2 arguments" + usage},
     {"en_US", {"convert", "1"}, 2, "tallix convert: expected VALUE FROM TO, got 1 argument" + usage},
     {"en_US", {"convert", "1", "m", "ft", "--category"}, 2, "tallix convert: --category needs a category name" + usage},
     {"en_US", {"convert", "-x", "m", "ft"}, 2, "tallix convert: unknown option '-x'" + usage},
     {"en_US", {"units", "Length", "Mass"}, 2, "tallix units: expected at most one CATEGORY\nusage: tallix units [CATEGORY]\n"},
-    {"en_US", {"units", "--all"}, 2, "tallix units: unknown option '--all'\nusage: tallix units [CATEGORY]\n"},
-    {"de_DE", {"convert", "1.5", "mi", "km"}, 2, "tallix convert: '1.5" + notNumber + "de_DE\n"},
     // Indian grouping: three digits, then twos.
     {"hi_IN", {"convert", "12,34,567", "m", "km"}, 0, "1,234.567 km\n"},
     {"hi_IN", {"convert", "1,234,567", "m", "km"}, 2, "tallix convert: '1,234,567" + notNumber + "hi_IN\n"},
@@ -90,13 +85,8 @@ TEST_F(UnitCommandsTests, BrokenFormulasHiddenUnitsAndOddCategories) {
             "Odd: 1 unit\nNAME  SYMBOL  TITLE  NOTES\nonly  ø       only\n");
   EXPECT_EQ(tallixRun({"units"}).output,
             "NAME    TITLE   UNITS\nBroken  Broken  2\nEmpty   Empty   0\nOdd     Odd     1\n");
-  QVRMemoryLogSink& log = *custom.environment().memoryLogSink();
-  log.clear();
-  const TallixOutcome broken = tallixRun({"convert", "2", "plus", "base"});
-  EXPECT_EQ(broken.status, 0);
-  EXPECT_EQ(broken.output, "0 b\n");
-  EXPECT_EQ(log.countContaining("converting plus from=(null) to=+(QVRTallixNumber(2)) to base"),
-            1u);
+  // A broken formula converts to zero (its log is the unit tests'), with the status 0.
+  EXPECT_EQ(tallixRun({"convert", "2", "plus", "base"}).output, "0 b\n");
   EXPECT_EQ(tallixRun({"convert", "1", "--help"}).output, tallix::ConvertCommand().usage());
   EXPECT_EQ(tallixRun({"units", "-h"}).output, tallix::UnitsCommand().usage());
 }

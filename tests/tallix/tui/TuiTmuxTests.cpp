@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,30 +16,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
-struct ProcessOutcome {
-  int status = -1;
-  std::string output;
-};
-
-std::string quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// Each line without its trailing blanks, and no blank lines at the end.
-std::string normalised(const std::string& screen) {
-  std::istringstream lines(screen);
-  std::string text;
-  std::string line;
-  while (std::getline(lines, line)) {
-    line.erase(line.find_last_not_of(' ') + 1);
-    text += line + "\n";
-  }
-  while (text.ends_with("\n\n")) text.pop_back();
-  return text;
+std::string textOf(const fs::path& file) {
+  std::stringstream text;
+  text << std::ifstream(file).rdbuf();
+  return text.str();
 }
 
 class TuiTmuxTests : public ::testing::Test {
@@ -51,12 +30,9 @@ class TuiTmuxTests : public ::testing::Test {
     char pattern[] = "/tmp/tallix-tui-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     _folder = pattern;
-    _socket = "tallix-tui-" + _folder.filename().string();
     fs::create_directories(_folder / "home");
-    std::ofstream(_folder / "tmux.conf") << "set -g status off\n"
-                                            "set -g default-terminal screen\n"
-                                            "set -g set-clipboard on\n"
-                                            "set -g remain-on-exit on\n";
+    std::ofstream(_folder / "tmux.conf") << "set -g status off\nset -g default-terminal screen\n"
+                                            "set -g set-clipboard on\nset -g remain-on-exit on\n";
   }
   void TearDown() override {
     if (_folder.empty()) return;
@@ -66,17 +42,18 @@ class TuiTmuxTests : public ::testing::Test {
   }
 
   // The output goes through a file, not a pipe: the server that a first command starts would
-  // keep the pipe open.
-  ProcessOutcome tmux(const std::vector<std::string>& arguments) {
-    const fs::path output = _folder / "output";
-    std::string command = "tmux -L " + _socket + " -f " + quoted((_folder / "tmux.conf").string());
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >" + quoted(output.string()) + " 2>/dev/null";
-    const int status = std::system(command.c_str());
-    std::ifstream stream(output);
-    std::stringstream text;
-    text << stream.rdbuf();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text.str()};
+  // keep the pipe open. Answers the output; `status` holds the exit status.
+  std::string tmux(const std::vector<std::string>& arguments) {
+    std::string command = "tmux -L tallix-tui-" + _folder.filename().string() + " -f '" +
+                          (_folder / "tmux.conf").string() + "'";
+    for (const std::string& argument : arguments) {
+      command += " '";
+      for (const char c : argument) command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+      command += "'";
+    }
+    status =
+        std::system((command + " >'" + (_folder / "output").string() + "' 2>/dev/null").c_str());
+    return textOf(_folder / "output");
   }
   void keys(std::vector<std::string> keys) {
     keys.insert(keys.begin(), {"send-keys", "-t", "tui"});
@@ -90,22 +67,26 @@ class TuiTmuxTests : public ::testing::Test {
            "/config LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=screen " + TALLIX_BINARY;
   }
 
-  std::string capture() { return normalised(tmux({"capture-pane", "-p", "-t", "tui"}).output); }
-
-  // Polls the screen (a bounded number of times) until `ready` holds; answers the last one seen.
+  // The screen, each line without its trailing blanks and no blank lines at the end, polled (a
+  // bounded number of times) until `ready` holds.
   template <class Ready>
   std::string waitForScreen(Ready ready, int attempts = 600) {
-    std::string screen = capture();
-    for (int attempt = 0; attempt < attempts && !ready(screen); ++attempt) {
-      std::this_thread::sleep_for(20ms);
-      screen = capture();
+    std::string screen;
+    for (int attempt = 0; attempt <= attempts; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      std::istringstream lines(tmux({"capture-pane", "-p", "-t", "tui"}));
+      screen.clear();
+      for (std::string line; std::getline(lines, line);) {
+        screen += line.erase(line.find_last_not_of(' ') + 1) + "\n";
+      }
+      while (screen.ends_with("\n\n")) screen.pop_back();
+      if (ready(screen)) break;
     }
     return screen;
   }
-  std::string waitForText(const std::string& text, int attempts = 600) {
+  std::string waitForText(const std::string& text) {
     return waitForScreen(
-        [&](const std::string& screen) { return screen.find(text) != std::string::npos; },
-        attempts);
+        [&](const std::string& screen) { return screen.find(text) != std::string::npos; });
   }
 
   // Compares the screen with tests/tui/NAME.txt.
@@ -116,20 +97,18 @@ class TuiTmuxTests : public ::testing::Test {
       std::ofstream(file) << waitForText(ready);
       return;
     }
-    std::ifstream stream(file);
-    std::stringstream expected;
-    expected << stream.rdbuf();
-    EXPECT_EQ(waitForScreen([&](const std::string& screen) { return screen == expected.str(); }),
-              expected.str());
+    const std::string expected = textOf(file);
+    EXPECT_EQ(waitForScreen([&](const std::string& screen) { return screen == expected; }),
+              expected);
   }
 
   fs::path _folder;
-  std::string _socket;
+  int status = -1;
 };
 
 TEST_F(TuiTmuxTests, CalculateUseTheTapeResizeQuitAndComeBack) {
-  ASSERT_EQ(
-      tmux({"new-session", "-d", "-s", "tui", "-x", "80", "-y", "24", tallixCommand()}).status, 0);
+  tmux({"new-session", "-d", "-s", "tui", "-x", "80", "-y", "24", tallixCommand()});
+  ASSERT_EQ(status, 0);
   expectScreen("01-start", "Tape (0)");
 
   // A calculation with a correction, saved with Enter; then one that goes on from its result.
@@ -150,7 +129,7 @@ TEST_F(TuiTmuxTests, CalculateUseTheTapeResizeQuitAndComeBack) {
   // back with a bracketed paste.
   keys({"C-y"});
   waitForText("Copied ");
-  EXPECT_EQ(tmux({"show-buffer"}).output, "114.236067977");
+  EXPECT_EQ(tmux({"show-buffer"}), "114.236067977");
   tmux({"set-buffer", "--", "-2.5"});
   keys({"-l", "*"});
   tmux({"paste-buffer", "-p", "-t", "tui"});
