@@ -35,14 +35,12 @@ TEST(QVRTallixDecimalText, ReadsTheNumberAtTheStartOfText) {
       {"\u200B2", ".", "none", "none"},
       // Nothing after the number for the whole text, not even a blank.
       {"2.5 ", ".", "2.5", "none"},
-      {"5e+", ".", "5", "none"},
       // Separators of any text; an empty one never matches.
       {"12,5", ",", "12.5", "12.5"},
       {"12.5", ",", "12", "none"},
       {"1\u066B5", "\u066B", "1.5", "1.5"},
       {"1.5", "", "1", "none"},
       {"", ".", "none", "none"},
-      {"NaN", ".", "none", "none"},
       {"\xC2", ".", "none", "none"},
       // Too large: none; too small: zero; half of 10^-128 rounds up to it.
       {"3.5e165", ".", "none", "none"},
@@ -57,9 +55,6 @@ TEST(QVRTallixDecimalText, ReadsTheNumberAtTheStartOfText) {
     EXPECT_EQ(described(QVRTallixDecimal::fromString(c.text, c.separator)), c.partial);
     EXPECT_EQ(described(QVRTallixDecimal::fromString(c.text, c.separator, true)), c.whole);
   }
-  // Rounded once: the digit at 10^-129 is 4, so rounding the 40th digit first would carry.
-  const std::string text = "1." + std::string(28, '0') + "4" + std::string(9, '9') + "5e-100";
-  EXPECT_EQ(QVRTallixDecimal::fromString(text), QVRTallixDecimal::fromString("1e-100"));
   // Thousands of leading zeros and digits count only by their place.
   EXPECT_EQ(described(QVRTallixDecimal::fromString("0." + std::string(5000, '0') + "1e5010")),
             "1000000000");

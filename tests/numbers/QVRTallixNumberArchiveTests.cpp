@@ -87,24 +87,6 @@ TEST_F(QVRTallixNumberArchive, NumbersOfBothKindsRoundTripInBothFormats) {
   }
 }
 
-TEST_F(QVRTallixNumberArchive, RecordsHoldTheExactTextUnderTheirOwnKeyOnly) {
-  QVRKeyedArchiver plainArchiver;
-  plainArchiver.encodeObject("root", QVRTallixNumber(QVRTallixDecimal::fromString("-0.001")));
-  const Array plainObjects = *plainArchiver.archivedPropertyList().find("$objects")->array();
-  const Dictionary& plainRecord = *plainObjects[1].dictionary();
-  EXPECT_EQ(plainRecord.size(), 2u);
-  EXPECT_EQ(plainObjects[plainRecord.at("decimalNumber").uid()->value], QVRPropertyList("-0.001"));
-
-  QVRKeyedArchiver editableArchiver;
-  editableArchiver.encodeObject("root", QVRTallixEditableNumber("12|5"));
-  const Array objects = *editableArchiver.archivedPropertyList().find("$objects")->array();
-  const Dictionary& record = *objects[1].dictionary();
-  EXPECT_EQ(record.size(), 2u);
-  EXPECT_EQ(objects[record.at("string").uid()->value], QVRPropertyList("12|5"));
-  EXPECT_EQ(*objects[record.at("$class").uid()->value].find("$classes"),
-            QVRPropertyList(Array{"QVRTallixEditableNumber", "QVRTallixNumber", "NSObject"}));
-}
-
 TEST_F(QVRTallixNumberArchive, EarlierValueFormsReadAsTheirValue) {
   // clang-format off
   const struct { QVRPropertyList value; const char* expected; } rows[] = {
