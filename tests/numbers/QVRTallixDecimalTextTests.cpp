@@ -106,23 +106,6 @@ TEST(QVRTallixDecimalText, RandomTextReadsAsItsExactValueRoundedOnce) {
   }
 }
 
-TEST(QVRTallixDecimalDouble, DoublesConvertThroughTheirShortestText) {
-  const std::pair<double, const char*> cases[] = {
-      {-0.0, "0"},
-      {1.0 / 3.0, "0.3333333333333333"},
-      {123456789012345678.0, "123456789012345680"},
-      {4.9e-129, "0"},
-      {1.7976931348623157e308, "NaN"},
-      {NAN, "NaN"},
-  };
-  for (const auto& [value, expected] : cases) {
-    EXPECT_EQ(QVRTallixDecimal::fromDouble(value).description(), expected) << value;
-  }
-  EXPECT_EQ(QVRTallixDecimal::fromDouble(3.4e165), *QVRTallixDecimal::fromString("3.4e165"));
-  EXPECT_EQ(QVRTallixDecimal::fromString("-9007199254740993")->doubleValue(),
-            -9007199254740992.0);  // halfway: to even
-}
-
 TEST(QVRTallixDecimalDouble, DoubleRoundTripsThroughTheDecimalAndDecimalsMatchStrtod) {
   const std::uint64_t seed = SeededRandom::testSeed(0xD00B1E);
   SeededRandom random(seed);

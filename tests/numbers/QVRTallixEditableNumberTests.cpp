@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "numbers/QVRTallixAnyNumber.h"
 #include "numbers/QVRTallixEditableNumber.h"
 #include "support/NotificationRecorder.h"
 #include "support/ScopedEnvironment.h"
@@ -100,27 +98,6 @@ TEST_F(QVRTallixEditableNumberTests, MadeFromANumberTheTextHoldsTheInternalSepar
   EXPECT_EQ(QVRTallixEditableNumber(QVRTallixDecimal::fromString("1e20")).string(),
             "100000000000000000000");
   EXPECT_EQ(QVRTallixEditableNumber(std::nullopt).string(), "0");
-}
-
-TEST_F(QVRTallixEditableNumberTests, AHolderEditsItsNumberInPlaceAndCopiesByKind) {
-  QVRTallixAnyNumber held(std::make_unique<QVRTallixEditableNumber>());
-  QVRTallixEditableNumber* address = held.editableNumber();
-  NotificationRecorder changes(environment().notificationCenter(),
-                               std::string(QVRTallixEditableNumberDidChange), address);
-  // Moving the holder keeps the number where it is, so observers keep seeing it.
-  QVRTallixAnyNumber moved = std::move(held);
-  ASSERT_EQ(moved.editableNumber(), address);
-  type(*moved.editableNumber(), "4.2");
-  EXPECT_EQ(changes.count(), 3u);
-  EXPECT_EQ(moved.number().multiply(QVRTallixNumber(QVRTallixDecimal(10))).formattedString(), "42");
-
-  const QVRTallixAnyNumber copy = moved.copy();
-  ASSERT_TRUE(copy.canEdit());
-  EXPECT_NE(copy.editableNumber(), address);
-  type(*moved.editableNumber(), "5");
-  EXPECT_EQ(copy.description(), "QVRTallixEditableNumber(4|2)");
-
-  EXPECT_FALSE(QVRTallixAnyNumber(std::unique_ptr<QVRTallixEditableNumber>()).canEdit());
 }
 
 }  // namespace

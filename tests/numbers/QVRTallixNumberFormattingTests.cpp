@@ -91,15 +91,6 @@ TEST_F(QVRTallixNumberFormatting, EachStyleSwitchesAtItsThresholdsAndCapsDigitsB
   }
 }
 
-TEST_F(QVRTallixNumberFormatting, CurrencySymbolIsSetForOneCallAndSpacedLikeICU) {
-  EXPECT_EQ(currency("-5", "€"), "-€5.00");
-  // A symbol of letters is kept from the digits by a no-break space, on either side.
-  EXPECT_EQ(currency("5", "CHF"), "CHF\u00A05.00");
-  EXPECT_EQ(currency("5", ""), "5.00");
-  ScopedEnvironment german("de_DE");
-  EXPECT_EQ(currency("-5", "CHF"), "-5,00\u00A0CHF");
-}
-
 TEST_F(QVRTallixNumberFormatting, FormattedStringFollowsTheSettingsCurrencyMode) {
   const QVRTallixNumber value(decimal("1234.5"));
   EXPECT_EQ(value.formattedString(), "1,234.5");

@@ -129,26 +129,4 @@ TEST(QVRNormalizedDivisor, ReciprocalsAreExact) {
   }
 }
 
-TEST(QVRUInt256, DigitCountsAndPowersOfTenAtEveryBoundary) {
-  EXPECT_EQ(QVRUInt256().decimalDigitCount(), 0);
-  for (int power = 0; power <= 77; ++power) {
-    SCOPED_TRACE(std::string("10^") + std::to_string(power));
-    const QVRUInt256& ten = QVRUInt256::powerOfTen(power);
-    EXPECT_EQ(exact(ten).text(), std::string("1").append(static_cast<std::size_t>(power), '0'));
-    EXPECT_EQ(ten.decimalDigitCount(), power + 1);
-    EXPECT_EQ((ten - QVRUInt256(1)).decimalDigitCount(), power);
-    EXPECT_EQ(QVRUInt256(1).multipliedByPowerOfTen(power), ten);
-    EXPECT_EQ((ten - QVRUInt256(1)).dividedByPowerOfTen(power), QVRUInt256());
-    if (power <= 38) {
-      EXPECT_EQ(QVRPowersOfTen::digitCount(QVRPowersOfTen::uint128(power) - 1), power);
-    }
-  }
-  const QVRUInt256 largest = QVRUInt256::fromHighLow(QVRUInt128Max, QVRUInt128Max);
-  EXPECT_EQ(largest.decimalDigitCount(), 78);
-  EXPECT_EQ(QVRPowersOfTen::digitCount(QVRUInt128Max), 39);
-  EXPECT_EQ(largest.dividedByPowerOfTen(1000), QVRUInt256());
-  EXPECT_EQ(exact(largest.dividedByPowerOfTen(40)).text(),
-            "11579208923731619542357098500868790785");
-}
-
 }  // namespace

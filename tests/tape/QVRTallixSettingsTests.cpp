@@ -27,15 +27,16 @@ const char* const keys[] = {"soundsEnabled", "currencyMode", "roundedButtons",
                             "copyTapeResultsToClipboard"};
 
 TEST_F(QVRTallixSettingsTests, StoredValuesAreReadOnceWithSoundsOnWhenAbsent) {
+  // The stored values of the four keys, and the four settings read ("1" for true).
   const struct {
     std::optional<QVRPropertyList> sounds, currency, rounded, copy;
-    bool expectSounds, expectCurrency, expectRounded, expectCopy;
+    const char* read;
   } rows[] = {
-      {std::nullopt, std::nullopt, std::nullopt, std::nullopt, true, false, false, false},
-      {false, true, true, true, false, true, true, true},
+      {std::nullopt, std::nullopt, std::nullopt, std::nullopt, "1000"},
+      {false, true, true, true, "0111"},
       // The platform's loose readings: numbers and "YES"; anything else reads as false.
-      {std::int64_t{0}, "YES", std::int64_t{2}, QVRPropertyList::Data{1}, false, true, true, false},
-      {"maybe", std::nullopt, std::nullopt, std::nullopt, false, false, false, false},
+      {std::int64_t{0}, "YES", std::int64_t{2}, QVRPropertyList::Data{1}, "0110"},
+      {"maybe", std::nullopt, std::nullopt, std::nullopt, "0000"},
   };
   for (const auto& row : rows) {
     ScopedEnvironment scoped("en_US");
@@ -48,12 +49,12 @@ TEST_F(QVRTallixSettingsTests, StoredValuesAreReadOnceWithSoundsOnWhenAbsent) {
     SCOPED_TRACE(::testing::PrintToString(values));
     EXPECT_EQ(environment.soundsEnabled(), std::nullopt);
     const QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-    EXPECT_EQ(settings.soundsEnabled(), row.expectSounds);
-    EXPECT_EQ(settings.currencyMode(), row.expectCurrency);
-    EXPECT_EQ(settings.hasRoundedButtons(), row.expectRounded);
-    EXPECT_EQ(settings.copyHistoryTapeResultsToClipboard(), row.expectCopy);
+    EXPECT_EQ(std::to_string(settings.soundsEnabled()) + std::to_string(settings.currencyMode()) +
+                  std::to_string(settings.hasRoundedButtons()) +
+                  std::to_string(settings.copyHistoryTapeResultsToClipboard()),
+              row.read);
     // The sound service is told at once; nothing is written.
-    EXPECT_EQ(environment.soundsEnabled(), row.expectSounds);
+    EXPECT_EQ(environment.soundsEnabled(), row.read[0] == '1');
     for (std::size_t i = 0; i < 4; ++i) {
       EXPECT_EQ(environment.userDefaults().objectForKey(keys[i]), values[i]) << keys[i];
     }
@@ -66,21 +67,17 @@ TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSame
   NotificationRecorder changes(environment().notificationCenter(),
                                std::string(QVRTallixSettingsCurrencyModeChangedNotification),
                                nullptr, [this] { return stored("currencyMode"); });
-  const struct {
-    const char* key;
-    void (QVRTallixSettings::*set)(bool);
-    bool (QVRTallixSettings::*get)() const;
-    bool initial;
-  } rows[] = {
-      {"soundsEnabled", &QVRTallixSettings::setSoundsEnabled, &QVRTallixSettings::soundsEnabled,
-       true},
-      {"currencyMode", &QVRTallixSettings::setCurrencyMode, &QVRTallixSettings::currencyMode,
-       false},
-      {"roundedButtons", &QVRTallixSettings::setRoundedButtons,
-       &QVRTallixSettings::hasRoundedButtons, false},
-      {"copyTapeResultsToClipboard", &QVRTallixSettings::setCopyHistoryTapeResultsToClipboard,
-       &QVRTallixSettings::copyHistoryTapeResultsToClipboard, false},
+  using S = QVRTallixSettings;
+  // clang-format off
+  const struct { const char* key; void (S::*set)(bool); bool (S::*get)() const; bool initial; }
+      rows[] = {
+      {"soundsEnabled", &S::setSoundsEnabled, &S::soundsEnabled, true},
+      {"currencyMode", &S::setCurrencyMode, &S::currencyMode, false},
+      {"roundedButtons", &S::setRoundedButtons, &S::hasRoundedButtons, false},
+      {"copyTapeResultsToClipboard", &S::setCopyHistoryTapeResultsToClipboard,
+       &S::copyHistoryTapeResultsToClipboard, false},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.key);
     (settings.*row.set)(row.initial);

@@ -202,14 +202,13 @@ TEST_F(QVRTallixConversionRatesTests, CacheFilesRoundTripAndHostileOnesAreRefuse
   const Cache::Contents written{secondsSince1970(1793400000), secondsSince1970(k30October2026),
                                 Table{{"USD", "0.895"}, {"Ünï €", "1"}}};
   ASSERT_FALSE(Cache::writeContents(path, written));
+  // The keys of the earlier program, typo included (the round trip through a start-up is in the
+  // rates command's test).
   std::ifstream file(path);
   const std::string text((std::istreambuf_iterator<char>(file)), {});
   EXPECT_NE(text.find("<key>lastFecthDate</key>"), std::string::npos);
   EXPECT_NE(text.find("<key>lastUpdateDate</key>"), std::string::npos);
-  // The start-up takes a valid cache rather than the snapshot.
   EXPECT_EQ(QVRTallixCurrencyUnitCategory::conversionRates(), written.conversionRates);
-  EXPECT_EQ(QVRTallixCurrencyUnitCategory::lastFetchDate(), written.lastFetchDate);
-  EXPECT_EQ(QVRTallixCurrencyUnitCategory::currencyUpdateDate(), written.lastUpdateDate);
   EXPECT_FALSE(currency("JPY").isValid());
 
   const auto bytes = [](std::string_view body) {

@@ -12,7 +12,6 @@
 #include "support/LoopbackSocketServer.h"
 #include "support/NotificationRecorder.h"
 #include "support/TallixTest.h"
-#include "units/QVRTallixConversionRatesCache.h"
 #include "units/QVRTallixCurrencyUnitCategory.h"
 
 using namespace std::chrono_literals;
@@ -24,6 +23,8 @@ using Table = QVRTallixConversionRates::Table;
 
 const std::string kRatesText = "1793404800\nUSD 0.9\nJPY 0.0057\n";
 
+// (A download that succeeds, its cache, and a failure that keeps the rates are in the rates
+// command's test; these are the concurrency, timing and failure cases it leaves out.)
 // Downloads from a real server on loopback through the live transport, in virtual time: the
 // completions arrive through dispatchMain and run when the test drains the loop.
 class QVRTallixCurrencyDownloadTests : public TallixTest {
@@ -76,7 +77,8 @@ class QVRTallixCurrencyDownloadTests : public TallixTest {
   }};
 };
 
-TEST_F(QVRTallixCurrencyDownloadTests, ConcurrentCallersShareOneDownloadThatIsStoredAndCached) {
+TEST_F(QVRTallixCurrencyDownloadTests,
+       ConcurrentCallersShareOneDownloadAndACompletionMayStartTheNext) {
   Category::initialize();
   NotificationRecorder updates(environment().notificationCenter(),
                                std::string(QVRTallixCurrencyUnitCategoryDidUpdate));
@@ -89,13 +91,6 @@ TEST_F(QVRTallixCurrencyDownloadTests, ConcurrentCallersShareOneDownloadThatIsSt
   ASSERT_EQ(outcomes.size(), 2u);
   EXPECT_FALSE(outcomes[0] || outcomes[1]);
   EXPECT_EQ(updates.count(), 1u);
-  EXPECT_EQ(Category::conversionRates(), (Table{{"JPY", "0.0057"}, {"USD", "0.9"}}));
-  EXPECT_EQ(Category::currencyUpdateDate(),
-            QVRRunLoop::Clock::time_point(std::chrono::seconds(1793404800)));
-  EXPECT_EQ(Category::lastFetchDate(), runLoop().now());
-  EXPECT_EQ(QVRTallixConversionRatesCache::contentsOfFile(Category::conversionRatesPath())
-                .conversionRates,
-            Category::conversionRates());
   // A completion may start the next download.
   Category::fetchConversionRates([this](const std::optional<QVRError>& error) {
     outcomes.push_back(error);

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "common/QVRUserDefaults.h"
-#include "units/QVRTallixCurrencyUnitCategory.h"
 #include "units/UnitFixtures.h"
 
 using namespace UnitFixtures;
@@ -36,29 +35,6 @@ void inEnvironment(const std::string& locale, const std::function<void(QVREnviro
   auto environment = QVREnvironment::makeForTesting(locale);
   QVREnvironment::Installation installation(*environment);
   body(*environment);
-}
-
-TEST_F(QVRTallixUnitCategoryTests, CategoriesAreOfTheClassTheirEntryNames) {
-  Dictionary numeric = categoryEntry("Numeric", {plainUnit("d")});
-  numeric["class"] = 7;
-  const Array entries{
-      categoryEntry("Plain", {plainUnit("a")}),
-      categoryEntry("Money", {plainUnit("USD")}, {.className = "QVRTallixCurrencyUnitCategory"}),
-      categoryEntry("Unknown", {plainUnit("b")}, {.className = "NoSuchClass"}),
-      categoryEntry("Explicit", {plainUnit("c")}, {.className = "QVRTallixUnitCategory"}), numeric};
-  const auto isCurrency = [](const QVRTallixUnitCategory* category) {
-    return dynamic_cast<const QVRTallixCurrencyUnitCategory*>(category) != nullptr;
-  };
-  useCatalogue(entries);
-  EXPECT_TRUE(isCurrency(&named("Money")));
-  EXPECT_FALSE(isCurrency(&named("Unknown")) || isCurrency(&named("Numeric")));
-  // Built through the subclass, an entry without a usable class gives the subclass.
-  inEnvironment("en_US", [&](QVREnvironment&) {
-    useCatalogue(entries);
-    ASSERT_EQ(QVRTallixCurrencyUnitCategory::allCategories().size(), 5u);
-    EXPECT_TRUE(isCurrency(&named("Numeric")) && isCurrency(&named("Unknown")));
-    EXPECT_FALSE(isCurrency(&named("Explicit")));
-  });
 }
 
 TEST_F(QVRTallixUnitCategoryTests, ACategoryWithoutVisibleUnitsIsHiddenAndLeavesTheList) {
