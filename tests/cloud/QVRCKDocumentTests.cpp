@@ -310,19 +310,3 @@ TEST_F(QVRCKDocumentTests, UnreadableLocalFilesAreKeptAsideAndTheServerFillsIn) 
                                      (directory() / "contents").string() + ": Is a directory\"");
   EXPECT_FALSE(document->contents());
 }
-
-TEST_F(QVRCKDocumentTests, TerminatingSavesAndADroppedDocumentIgnoresLateAnswers) {
-  database->enqueuePlan(Operation::fetchRecord, Plan::answer(0, 50));
-  auto document = make();
-  document->setItems({"a"});
-  runLoop().terminate();
-  EXPECT_EQ(itemsOf(bytesOf(document->contentsURL())), Strings{"a"});
-  database->enqueuePlan(Operation::saveRecord, Plan::answer(0, 50));
-  runLoop().advanceBy(10s);
-  document.reset();
-  log().clear();
-  runLoop().advanceBy(100s);
-  EXPECT_EQ(log().lines(), Strings{});
-  EXPECT_EQ(runLoop().scheduledTimerCount(), 0u);
-  EXPECT_EQ(database->pendingCount(), 0u);
-}

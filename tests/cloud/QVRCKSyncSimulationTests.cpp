@@ -278,14 +278,10 @@ class SyncSimulation {
   // Runs a step of the run loop; a device whose disk crashed dies there.
   template <class Step>
   void guarded(Step step) {
-    for (;;) {
-      try {
-        step();
-        return;
-      } catch (const SimulatedCrash& crash) {
-        kill(crash.device, chance(0.5) ? 0 : uniform(0, 300));
-        return;
-      }
+    try {
+      step();
+    } catch (const SimulatedCrash& crash) {
+      kill(crash.device, chance(0.5) ? 0 : uniform(0, 300));
     }
   }
 
