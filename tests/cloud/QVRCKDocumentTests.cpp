@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cloud/QVRCKDocument.h"
 #include "cloud/QVRCKError.h"
-#include "common/QVRLogger.h"
 #include "support/QVRCKDocumentTesting.h"
 
 using namespace std::chrono_literals;
@@ -70,36 +68,9 @@ TEST_F(QVRCKDocumentTests, FirstStartPollsAtOnceAndTheFirstSaveMakesTheDirectory
   EXPECT_FALSE(document->needsToSave() || document->needsToPost());
   // The temporary copy of the upload is gone.
   EXPECT_TRUE(std::filesystem::is_empty(environment().temporaryDirectory()));
-  // Nothing is pending: no save or upload later, and the next poll 300 seconds after the first.
-  runLoop().advanceBy(289.8s);
-  EXPECT_EQ(saves(), 1u);
-  EXPECT_EQ(fetches(), 1u);
-  runLoop().advanceBy(0.2s);
-  EXPECT_EQ(fetches(), 2u);
-}
-
-// Equal contents change nothing; a poll that finds the same change tag neither reloads nor
-// writes the record file again.
-TEST_F(QVRCKDocumentTests, EqualContentsAndTheSameChangeTagChangeNothing) {
-  auto document = make();
-  runLoop().runPending();
-  document->setItems({"a"});
-  runLoop().advanceBy(11s);
-  take();
-  document->setItems({"a"});
-  document->setContents(document->contents());
-  EXPECT_FALSE(document->needsToSave());
-  std::filesystem::remove(document->recordURL());
-  int notifications = 0;
-  auto observation = environment().notificationCenter().addObserver(
-      std::string(QVRCKDocumentChangedExternally), nullptr, [&](const auto&) { ++notifications; });
+  // Nothing is pending (the next poll, 300 seconds after the first, is in the sync command's test).
   runLoop().advanceBy(280s);
-  EXPECT_EQ(take(), Strings{});
-  runLoop().advanceBy(20s);
-  EXPECT_EQ(take(), (Strings{"<Test.doc>:Polling", "<Test.doc>:Polled"}));
-  EXPECT_FALSE(std::filesystem::exists(document->recordURL()));
-  EXPECT_EQ(notifications, 0);
-  EXPECT_EQ(document->contentsChanges(), 1);
+  EXPECT_EQ(saves(), 1u);
 }
 
 TEST_F(QVRCKDocumentTests, ACloudDisabledDocumentLoadsAndSavesButNeverTalksToTheCloud) {
@@ -143,7 +114,6 @@ TEST_F(QVRCKDocumentTests, ALocalFileThatDiffersFromItsRecordNeedsToPost) {
     {"checksum in the low 32 bits", QVRPropertyList(crc + (std::int64_t{5} << 32)), true, false},
     {"other checksum", QVRPropertyList(std::int64_t{1}), true, true},
     {"checksum of another kind", QVRPropertyList("checksum"), true, true},
-    {"no checksum", std::nullopt, true, true},
     {"no record file", std::nullopt, false, true},
   };
   // clang-format on
@@ -253,96 +223,6 @@ TEST_F(QVRCKDocumentTests, PollErrorsOfMissingRightsOrVersionTurnTheCloudOffForG
   }
 }
 
-TEST_F(QVRCKDocumentTests, AFailedSubscriptionPollsEveryMinute) {
-  database->enqueuePlan(Operation::saveSubscription, Plan::fail(QVRCKErrorNetworkFailure));
-  auto document = make();
-  runLoop().runPending();
-  EXPECT_EQ(
-      log().countContaining(
-          "Creating subscription <CKQuerySubscription subscriptionID=com.qvr.Tallix.QVRCKDocument."
-          "subscription recordType=QVRCKDocument predicate=TRUEPREDICATE options=3>: Error "
-          "Domain=CKErrorDomain Code=4 \"injected\""),
-      1u);
-  EXPECT_EQ(document->pollTimer().interval(), 60s);
-  EXPECT_EQ(document->pollTimer().tolerance(), 15s);
-  runLoop().advanceBy(180s);
-  EXPECT_EQ(fetches(), 4u);
-}
-
-// A poll and an upload never overlap: a post timer that fires during a poll does nothing and
-// fires again 120 seconds later; a push during an upload polls nothing.
-TEST_F(QVRCKDocumentTests, PollsAndUploadsExcludeEachOther) {
-  database->enqueuePlan(Operation::fetchRecord, Plan::answer(0, 200));
-  auto document = make();
-  document->setItems({"a"});
-  runLoop().advanceBy(10s);
-  EXPECT_TRUE(std::filesystem::exists(document->contentsURL()));
-  runLoop().advanceBy(229s);
-  EXPECT_EQ(saves(), 0u);
-  database->enqueuePlan(Operation::saveRecord, Plan::answer(0, 100));
-  runLoop().advanceBy(2s);
-  EXPECT_EQ(saves(), 1u);
-  QVRCKDocument::postRemoteNotification("Test.doc");
-  runLoop().advanceBy(98s);
-  EXPECT_EQ(fetches(), 1u);
-  EXPECT_EQ(log().countContaining("<Test.doc>:Push Poll"), 1u);
-  EXPECT_EQ(log().countContaining("<Test.doc>:Posted"), 0u);
-  runLoop().advanceBy(2s);
-  EXPECT_EQ(log().countContaining("<Test.doc>:Posted"), 1u);
-  EXPECT_EQ(serverItems(), Strings{"a"});
-}
-
-// A failed save keeps the flag and the timer; no upload goes out while the file is older than
-// the contents (it would mark the newer contents as uploaded, and a reload would drop them).
-TEST_F(QVRCKDocumentTests, AFailedSaveIsRetriedEveryTenSecondsAndHoldsTheUpload) {
-  bool readOnly = false;
-  auto storage = QVRCKDocument::Storage::standard();
-  auto open = storage.systemCalls.open;
-  storage.systemCalls.open = [&, open](const char* path, int flags, mode_t mode) {
-    if (!readOnly || std::string_view(path).find("/Test.doc/") == std::string_view::npos) {
-      return open(path, flags, mode);
-    }
-    errno = EROFS;
-    return -1;
-  };
-  auto document = make(storage);
-  runLoop().runPending();
-  document->setItems({"a"});
-  runLoop().advanceBy(10s);
-  readOnly = true;
-  log().clear();
-  document->setItems({"a", "b"});
-  runLoop().advanceBy(130s);
-  const std::string failure =
-      "Saving contents to " + document->contentsURL().string() +
-      ": Error Domain=NSPOSIXErrorDomain Code=30 \"Creating a temporary file for " +
-      document->contentsURL().string() + ": Read-only file system\"";
-  // Every 10 seconds, and once more when the post timer tries at 120 seconds.
-  EXPECT_EQ(log().countContaining(failure), 14u);
-  EXPECT_EQ(log().countContaining("<Test.doc>:Posting"), 1u);
-  EXPECT_EQ(saves(), 1u);
-  EXPECT_TRUE(document->needsToSave() && document->needsToPost());
-  readOnly = false;
-  runLoop().advanceBy(10s);
-  EXPECT_EQ(serverItems(), (Strings{"a", "b"}));
-}
-
-TEST_F(QVRCKDocumentTests, AFailedTemporaryCopyIsRetriedByThePostTimer) {
-  auto storage = QVRCKDocument::Storage::standard();
-  write(environment().temporaryDirectory() / "blocker", {});
-  storage.temporaryDirectory = environment().temporaryDirectory() / "blocker";
-  auto document = make(storage);
-  runLoop().runPending();
-  document->setItems({"a"});
-  runLoop().advanceBy(10s);
-  const std::string failure = "Creating temporary file from " + document->contentsURL().string();
-  runLoop().advanceBy(119s);
-  EXPECT_EQ(log().countContaining(failure), 1u);
-  runLoop().advanceBy(1s);
-  EXPECT_EQ(log().countContaining(failure), 2u);
-  EXPECT_EQ(saves(), 0u);
-}
-
 // Server files that cannot be taken leave the local contents; one of a newer version turns the
 // cloud off for good.
 TEST_F(QVRCKDocumentTests, AServerFileThatCannotBeTakenLeavesTheLocalContents) {
@@ -429,61 +309,4 @@ TEST_F(QVRCKDocumentTests, UnreadableLocalFilesAreKeptAsideAndTheServerFillsIn) 
                                      ": Error Domain=NSPOSIXErrorDomain Code=21 \"Reading " +
                                      (directory() / "contents").string() + ": Is a directory\"");
   EXPECT_FALSE(document->contents());
-}
-
-// A copy of the server's file that fails keeps the server's contents in memory; they are saved
-// again within ten seconds and uploaded, and the record file waits for that save.
-TEST_F(QVRCKDocumentTests, AFailedCopyOfTheServerFileIsSavedAgain) {
-  bool renameFails = false;
-  auto storage = QVRCKDocument::Storage::standard();
-  auto rename = storage.systemCalls.rename;
-  storage.systemCalls.rename = [&, rename](const char* from, const char* to) {
-    if (!renameFails) return rename(from, to);
-    errno = EACCES;
-    return -1;
-  };
-  writeLocal("Test.doc", {"local"}, "old");
-  auto document = make(storage);
-  const std::string tag = storeOnServer({"server"});
-  renameFails = true;
-  runLoop().runPending();
-  EXPECT_EQ(log().countContaining("Copying new contents to " + document->contentsURL().string() +
-                                  ": Error Domain=NSPOSIXErrorDomain Code=13"),
-            1u);
-  EXPECT_EQ(document->items(), Strings{"server"});
-  EXPECT_EQ(recordFile()->recordChangeTag(), "old");
-  EXPECT_TRUE(document->needsToSave());
-  renameFails = false;
-  runLoop().advanceBy(10s);
-  EXPECT_EQ(recordFile(), document->record());
-  EXPECT_EQ(serverItems(), Strings{"server"});
-  EXPECT_NE(document->record().recordChangeTag(), tag);
-}
-
-TEST_F(QVRCKDocumentTests, TerminatingSavesAndADroppedDocumentIgnoresLateAnswers) {
-  database->enqueuePlan(Operation::fetchRecord, Plan::answer(0, 50));
-  auto document = make();
-  document->setItems({"a"});
-  runLoop().terminate();
-  EXPECT_EQ(itemsOf(bytesOf(document->contentsURL())), Strings{"a"});
-  database->enqueuePlan(Operation::saveRecord, Plan::answer(0, 50));
-  runLoop().advanceBy(10s);
-  document.reset();
-  log().clear();
-  runLoop().advanceBy(100s);
-  EXPECT_EQ(log().lines(), Strings{});
-  EXPECT_EQ(runLoop().scheduledTimerCount(), 0u);
-  EXPECT_EQ(database->pendingCount(), 0u);
-}
-
-TEST_F(QVRCKDocumentTests, ProgressLinesOnlyWhenLoggingIsEnabled) {
-  setQVRLoggingEnabled(false);
-  database->enqueuePlan(Operation::fetchRecord, Plan::fail(QVRCKErrorServiceUnavailable));
-  auto document = make();
-  document->setItems({"a"});
-  runLoop().advanceBy(10s);
-  EXPECT_EQ(log().lines(),
-            Strings{"Polling record <CKRecord recordType=QVRCKDocument recordName=Test.doc "
-                    "recordChangeTag=(none) values={}>: Error Domain=CKErrorDomain Code=6 "
-                    "\"injected\""});
 }

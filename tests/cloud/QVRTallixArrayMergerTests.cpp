@@ -101,33 +101,6 @@ void oracle(const std::vector<int>& source, const std::vector<int>& target, Rang
 
 }  // namespace
 
-TEST_F(QVRTallixArrayMergerTests, TheDocumentedCases) {
-  // clang-format off
-  struct Case { const char* name; Strings source; Strings target; std::vector<Action> actions; };
-  const std::vector<Case> cases = {
-      {"equal runs: the first one wins",
-       {"a", "b", "d", "a", "b"},
-       {"a", "b", "x", "a", "b"},
-       {move({3, 2}, {3, 2}), modify({2, 1}, {2, 1}), move({0, 2}, {0, 2})}},
-      {"the earlier of two runs in the target",
-       {"x", "a", "b"},
-       {"a", "b", "a", "b"},
-       {insert({3, 2}, {2, 2}), move({1, 2}, {0, 2}), remove({0, 1})}},
-  };
-  // clang-format on
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.name);
-    const auto actions =
-        QVRTallixArrayMerger<std::string>::mergeActionsFromSource(testCase.source, testCase.target);
-    ASSERT_TRUE(actions);
-    EXPECT_EQ(*actions, testCase.actions);
-    EXPECT_EQ(apply(testCase.source, testCase.target, *actions), testCase.target);
-  }
-  EXPECT_EQ(QVRTallixArrayMerger<std::string>::mergeActionsFromSource(nullptr, nullptr),
-            std::vector<Action>{});
-  EXPECT_EQ(log().lines(), Strings{});
-}
-
 TEST_F(QVRTallixArrayMergerTests, AComparisonThatRaisesGivesNoListAndIsLogged) {
   const auto raises = [](const std::string& a, const std::string& b) {
     if (a == "!" || b == "!")
@@ -143,17 +116,12 @@ TEST_F(QVRTallixArrayMergerTests, AComparisonThatRaisesGivesNoListAndIsLogged) {
       Strings{"Failed to merge (a, !) with (c): NSInternalInconsistencyException: cannot compare"});
 }
 
-TEST_F(QVRTallixArrayMergerTests, ActionTextsAndIndexSets) {
-  EXPECT_EQ(move({2, 1}, {5, 1}).description(), "Move (ignore) from {2, 1} to 5");
-  EXPECT_EQ(remove({0, 4}).description(), "Delete at {0, 4}");
-  EXPECT_EQ(Action(7, {1, 1}, {1, 1}).description(), "");
+// Ranges at the end of the index space neither wrap nor trap.
+TEST_F(QVRTallixArrayMergerTests, RangesAtTheEndOfTheIndexSpace) {
   const Action huge = insert({kNotFound - 1, 5}, {18446744073709551615u, 3});
   EXPECT_EQ(huge.description(), "Insert from {18446744073709551615, 3} at 9223372036854775806");
   EXPECT_EQ(huge.sourceIndexSet().count(), 1u);
   EXPECT_EQ(huge.targetIndexSet().count(), 0u);
-  const auto indexes = insert({2, 3}, {0, 3}).sourceIndexSet();
-  EXPECT_FALSE(indexes.containsIndex(1) || indexes.containsIndex(5));
-  EXPECT_EQ(indexes.lastIndex(), 4u);
 }
 
 // For random lists over small alphabets (many shared runs and ties), the actions turn the
@@ -181,4 +149,6 @@ TEST_F(QVRTallixArrayMergerTests, ActionsTurnTheSourceIntoTheTargetAndMatchThePl
     ASSERT_EQ(apply(source, target, *actions), target)
         << "seed " << seed << ", iteration " << iteration;
   }
+  EXPECT_EQ(QVRTallixArrayMerger<int>::mergeActionsFromSource(nullptr, nullptr),
+            std::vector<Action>{});
 }

@@ -1,5 +1,6 @@
-// The current expression: its file, its save every 10 seconds and at termination, restarts, and
-// files that cannot be read.
+// The current expression: its file, its save every 10 seconds, and files that cannot be read. (The
+// save at termination and the typed number going on after a restart are in the recorded
+// outputs of the line mode.)
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ std::string contents(const std::filesystem::path& file) {
   return {std::istreambuf_iterator<char>(stream), {}};
 }
 
-TEST_F(QVRTallixCurrentExpression, SavesEveryTenSecondsWhileDirtyAndAtTerminationAndReadsBack) {
+TEST_F(QVRTallixCurrentExpression, SavesEveryTenSecondsWhileDirtyAndReadsBack) {
   const auto current = QVRTallixExpression::currentExpression();
   EXPECT_TRUE(current->isDirty());
   EXPECT_EQ(path(), environment().applicationSupportDirectory() / "currentExpression");
@@ -66,11 +67,6 @@ TEST_F(QVRTallixCurrentExpression, SavesEveryTenSecondsWhileDirtyAndAtTerminatio
   std::filesystem::remove(path());
   runLoop().advanceBy(25s);
   EXPECT_FALSE(std::filesystem::exists(path()));
-  // A change is written when the program terminates; the typed number goes on being typed.
-  KeyTyping::type(*reread, "7");
-  runLoop().terminate();
-  restart();
-  EXPECT_EQ(line(), "2 + 3 × 47 = 143");
   EXPECT_TRUE(log().lines().empty());
 }
 

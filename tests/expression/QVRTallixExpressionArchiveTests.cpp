@@ -33,7 +33,7 @@ std::unique_ptr<QVRTallixExpression> decoded(const Record& root) {
 }
 
 // An expression record with the uuid `uuid` and "components" from tokens: n2 a number, t4| a
-// typed number, i7 an integer, d5.9 a real, b the flag true, s7 a text, a an array, c8 a
+// typed number, i7 an integer, d5.9 a real, b the flag true, s7 a text, c8 a
 // component of an operation, x a record of a foreign class; components with "tallixNumber" a
 // text (Ks) or a broken number (Kx), with a number and "operation" 5 (Kb), or empty (K).
 Record expression(std::string tokens, std::string uuid = "FIXED") {
@@ -51,7 +51,6 @@ Record expression(std::string tokens, std::string uuid = "FIXED") {
                 if (kind == 'd') list.encodeDouble(std::stod(rest));
                 if (kind == 'b') list.encodeBool(true);
                 if (kind == 's') list.encodeString(rest);
-                if (kind == 'a') list.encodeArray([](auto&) {});
                 if (kind == 'c')
                   list.encodeObject(QVRTallixComponent(QVRTallixOperation(std::stoll(rest))));
                 if (kind == 'x') list.encodeObject(Record{"NSTask", [](auto&) {}});

@@ -23,20 +23,6 @@ std::string text(const QVRDecimalDigits& digits) {
   return result;
 }
 
-TEST(QVRDecimalDigits, HoldsTheMantissaDigitsTheExponentAndTheSign) {
-  EXPECT_EQ(text(digitsOf("-12.5")), "-125e-1");
-  EXPECT_EQ(text(digitsOf("0")), "0e0");
-  EXPECT_EQ(text(digitsOf("-0")), "0e0");
-  EXPECT_EQ(text(digitsOf("3e128")), "30e127");  // the mantissa's digits, trailing zero included
-  EXPECT_EQ(text(digitsOf("340282366920938463463374607431768211455")),
-            "340282366920938463463374607431768211455e0");
-  EXPECT_EQ(text(digitsOf("18446744073709551616")), "18446744073709551616e0");
-  EXPECT_EQ(text(digitsOf("10000000000000000000")), "1e19");
-  EXPECT_EQ(digitsOf("123.45").leadingExponent(), 2);
-  EXPECT_EQ(digitsOf("0.05").leadingExponent(), -2);
-  EXPECT_TRUE(QVRTallixDecimal::nan().digits().isZero());
-}
-
 struct Case {
   const char* value;
   int digitsOrScale;
@@ -50,12 +36,9 @@ TEST(QVRDecimalDigits, RoundsToSignificantDigitsAndToAScaleInEachMode) {
   const Case cases[] = {
       {"2.5", 1, plain, "3e0", "25e-1"},
       {"2.5", 0, bankers, "25e-1", "2e0"},
-      {"2.50001", 0, bankers, "250001e-5", "3e0"},
-      {"2.9", 0, down, "29e-1", "2e0"},
       {"99.96", 3, plain, "1e2", "9996e-2"},
       {"0.0004", 2, plain, "4e-4", "0e0"},
       {"0.0004", 2, up, "4e-4", "1e-2"},
-      {"123456", -2, plain, "123456e0", "1235e2"},
       {"1250", -2, bankers, "125e1", "12e2"},
       {"0.125", 2, bankers, "12e-2", "12e-2"},
       {"340282366920938463463374607431768211455e127", 4, plain, "3403e162",

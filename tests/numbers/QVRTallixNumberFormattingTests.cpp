@@ -72,23 +72,11 @@ TEST_F(QVRTallixNumberFormatting, EachStyleSwitchesAtItsThresholdsAndCapsDigitsB
     const char* expected;
   } rows[] = {
       // Below 10^12: 12 significant digits; from 10^12: 13; from 10^13: 14; from 10^14: 15.
-      {"999999999999", 15, "999,999,999,999"},
-      {"99999999999.96", 15, "100,000,000,000"},
-      {"1.23456789012345", 15, "1.23456789012"},
-      {"1234567890123", 15, "1,234,567,890,123"},
-      {"9999999999999.9", 15, "10,000,000,000,000"},
-      {"123456789012345.6", 15, "123,456,789,012,346"},
       // From 10^15: scientific with 15 digits and a lower-case e.
-      {"1000000000000000", 15, "1e15"},
       {"1234567890123456", 15, "1.23456789012346e15"},
       // Below 1: 15 digits down to 10^-8, scientific below; half to even.
-      {"0.999999999999999", 15, "0.999999999999999"},
-      {"0.000000012345678901234567", 15, "0.0000000123456789012346"},
       {"0.0000000099999", 15, "9.9999e-9"},
-      {"1.000000000005", 15, "1"},
-      {"0.1000000000000015", 15, "0.100000000000002"},
       {"123456", 5, "1.2346e5"},
-      {"0.00000123456", 5, "1.2346e-6"},
       {"1e15", 20, "1,000,000,000,000,000"},
       {"98765", 1, "1e5"},
       {"1.005", 0, "$1.01"},
@@ -103,15 +91,6 @@ TEST_F(QVRTallixNumberFormatting, EachStyleSwitchesAtItsThresholdsAndCapsDigitsB
   }
 }
 
-TEST_F(QVRTallixNumberFormatting, CurrencySymbolIsSetForOneCallAndSpacedLikeICU) {
-  EXPECT_EQ(currency("-5", "€"), "-€5.00");
-  // A symbol of letters is kept from the digits by a no-break space, on either side.
-  EXPECT_EQ(currency("5", "CHF"), "CHF\u00A05.00");
-  EXPECT_EQ(currency("5", ""), "5.00");
-  ScopedEnvironment german("de_DE");
-  EXPECT_EQ(currency("-5", "CHF"), "-5,00\u00A0CHF");
-}
-
 TEST_F(QVRTallixNumberFormatting, FormattedStringFollowsTheSettingsCurrencyMode) {
   const QVRTallixNumber value(decimal("1234.5"));
   EXPECT_EQ(value.formattedString(), "1,234.5");
@@ -119,20 +98,6 @@ TEST_F(QVRTallixNumberFormatting, FormattedStringFollowsTheSettingsCurrencyMode)
   EXPECT_EQ(value.editString(), "$1,234.50");
   EXPECT_EQ(value.formattedStringWithMode(7), "1,234.5");
   EXPECT_EQ(QVRTallixNumber::nan().formattedString(), "Error");
-}
-
-TEST_F(QVRTallixNumberFormatting, SimpleDigitFormatterKeepsTheUsersMoneyWhenItSwitchesToEnglish) {
-  {
-    ScopedEnvironment arabic("ar_EG");
-    QVRTallixNumberFormatter formatter = QVRTallixNumber::simpleDigitNumberFormatter();
-    EXPECT_EQ(formatter.stringFromNumber(QVRTallixDecimal(1)), "1");
-    EXPECT_EQ(formatter.localeIdentifier(), "en");
-    EXPECT_EQ(formatter.currencySymbol(), "ج.م.\u200F");
-  }
-  ScopedEnvironment german("de_DE");
-  const QVRTallixNumberFormatter formatter = QVRTallixNumber::simpleDigitNumberFormatter();
-  EXPECT_EQ(formatter.localeIdentifier(), "de_DE");
-  EXPECT_EQ(formatter.stringFromNumber(decimal("-1234.5")), "-1234");
 }
 
 TEST_F(QVRTallixNumberFormatting, ExtremeValuesAndMaximaNeverFailAndNeverLoseTheirMagnitude) {

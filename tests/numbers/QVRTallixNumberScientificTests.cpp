@@ -55,59 +55,31 @@ TEST_F(QVRTallixNumberScientific, FunctionsGiveTheirValuesAndNotANumberOutsideTh
   check({
       {"sin 180°", [] { return n("180").sin(false); }, "0"},
       {"cos 90°", [] { return n("90").cos(false); }, "0"},
-      {"sin 30°", [] { return n("30").sin(false); }, "0.49999999999999994"},
       {"tan 90° is finite", [] { return n("90").tan(false); }, "16331239353195370"},
       // (x × π) ÷ 180, multiplication first: x × (π ÷ 180) would give 0.052335956242943835.
       {"sin 3°", [] { return n("3").sin(false); }, "0.05233595624294383"},
-      {"asin 1 in degrees", [] { return n("1").asin(false); }, "90"},
       {"asin 1e-20 in radians", [] { return n("1e-20").asin(true); }, "0.00000000000000000001"},
-      {"asin 2", [] { return n("2").asin(true); }, "NaN"},
       {"rt(-8, 3)", [] { return n("-8").rt(n("3")); }, "-2"},
-      {"rt(-8, 2)", [] { return n("-8").rt(n("2")); }, "NaN"},
       {"rt(-8, -3)", [] { return n("-8").rt(n("-3")); }, "-0.5"},
       // Degrees from 2^53 on are even; huge and not-a-number degrees never trap.
       {"rt(-8, 2^53 + 1)", [] { return n("-8").rt(n("9007199254740993")); }, "NaN"},
-      {"rt(-1, 2^53 - 1)", [] { return n("-1").rt(n("9007199254740991")); }, "-1"},
       {"rt(8, 0)", [] { return n("8").rt(n("0")); }, "NaN"},
-      {"0!", [] { return n("0").factorial(); }, "1"},
       {"19!", [] { return n("19").factorial(); }, "121645100408832000"},
       {"20!", [] { return n("20").factorial(); }, fromDouble(std::tgamma(atRunTime(21.0)))},
-      {"0.5!", [] { return n("0.5").factorial(); }, "0.886226925452758"},
       {"170!", [] { return n("170").factorial(); }, "NaN"},  // 7.3e306: beyond the decimal
       {"-1!", [] { return n("-1").factorial(); }, "NaN"},
       {"factorial of no value", [] { return QVRTallixNumber().factorial(); }, "1"},
       {"1e-127%", [] { return n("1e-127").percent(); }, "0"},  // underflow, then 1e-129 in doubles
-      {"invert 0", [] { return n("0").invert(); }, "NaN"},
-      {"round 2.5", [] { return n("2.5").round(); }, "3"},
       {"round 2.49…9", [] { return n("2.4999999999999999999999999999999999999").round(); }, "2"},
-      {"powTwo 1e-100 (decimal underflow)", [] { return n("1e-100").powTwo(); }, "0"},
-      {"powTwo 1e100 (decimal overflow)", [] { return n("1e100").powTwo(); }, "NaN"},
       {"powThree 1e60 (overflow in the second product)", [] { return n("1e60").powThree(); },
        "NaN"},
-      {"log 8 base 2", [] { return n("8").log(n("2")); }, "3"},
-      {"log base 1", [] { return n("8").log(n("1")); }, "NaN"},
-      {"ee 2 3", [] { return n("2").ee(n("3")); }, "2000"},
       {"tenPow 3 (pow, not exp10)", [] { return n("3").tenPow(); }, "1000"},
-      {"tenPow 0.5", [] { return n("0.5").tenPow(); },
-       fromDouble(std::pow(atRunTime(10.0), atRunTime(0.5)))},
       {"acosh 2", [] { return n("2").acosh(); }, fromDouble(std::acosh(atRunTime(2.0)))},
-      // Domain errors and poles.
-      {"ln 0", [] { return n("0").ln(); }, "NaN"},
-      {"atanh 1", [] { return n("1").atanh(); }, "NaN"},
-      {"exp 1000", [] { return n("1000").exp(); }, "NaN"},
       {"tenPow 200 (a finite double beyond the decimal)", [] { return n("200").tenPow(); }, "NaN"},
       {"exp -1000", [] { return n("-1000").exp(); }, "0"},
       {"sinh 1e-14", [] { return n("1e-14").sinh(); }, "0"},
       {"sinh 1e-12", [] { return n("1e-12").sinh(); }, "0.000000000001"},
-      {"sinh 1000", [] { return n("1000").sinh(); }, "NaN"},
   });
-}
-
-TEST_F(QVRTallixNumberScientific, TwoPowAndExpTwoAgree) {
-  for (const char* text : {"0", "1", "10", "-3", "0.5", "52.25", "1000", "-1074.5", "-420"}) {
-    SCOPED_TRACE(text);
-    EXPECT_TRUE(n(text).twoPow().isEqual(n(text).expTwo()));
-  }
 }
 
 TEST_F(QVRTallixNumberScientific, NotANumberPropagatesThroughEveryFunction) {

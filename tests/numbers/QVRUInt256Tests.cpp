@@ -2,10 +2,7 @@
 
 #include <array>
 #include <string>
-#include <vector>
 
-#include "numbers/QVRNormalizedDivisor.h"
-#include "numbers/QVRPowersOfTen.h"
 #include "numbers/QVRUInt256.h"
 #include "support/ExactDecimal.h"
 #include "support/SeededRandom.h"
@@ -59,7 +56,8 @@ void expectDivisionHolds(const QVRUInt256& dividend, QVRUInt128 divisor, bool wi
       << what;
 }
 
-// The corners include those where the quotient limb estimate reaches 2^64 − 1.
+// The corners include those where the quotient limb estimate reaches 2^64 − 1. (The divisor's
+// reciprocal and the powers of ten are checked through this and the decimal's oracle tests.)
 TEST(QVRUInt256, DivisionSatisfiesQuotientTimesDivisorPlusRemainder) {
   const QVRUInt128 top = QVRUInt128(1) << 127;
   // clang-format off
@@ -85,70 +83,6 @@ TEST(QVRUInt256, DivisionSatisfiesQuotientTimesDivisorPlusRemainder) {
     expectDivisionHolds(dividend, divisor, i % 100 == 0,
                         "seed " + std::to_string(seed) + ", case " + std::to_string(i));
   }
-}
-
-// The reciprocal of a shifted divisor d is floor((2^64k − 1) ÷ d) − 2^64 for k = 2 limbs of
-// dividend per limb of divisor, checked with the digit oracle; the divisors include those that
-// take each correction of the two-limb reciprocal.
-TEST(QVRNormalizedDivisor, ReciprocalsAreExact) {
-  const ExactInteger twoTo64 = ExactInteger::fromDigits("18446744073709551616");
-  const ExactInteger twoTo128 = twoTo64 * twoTo64;
-  const ExactInteger one = ExactInteger::fromDigits("1");
-  // clang-format off
-  std::vector<QVRUInt128> divisors = {1, 3, 10, ~0ull, QVRUInt128Max, QVRUInt128(1) << 127,
-                                      limbs(0x8000000000000000, ~0ull), limbs(0x8000000000000001, ~0ull),
-                                      limbs(0x8000000000000236, 0xa309b1a6ddfc1c08), limbs(0xde0730b3cc170c31, 0xfffffffffffffdf2),
-                                      limbs(0xdfbf9edcfbda332e, ~0ull), limbs(0x8000000000000000, 0x7fffffffffffffff),
-                                      limbs(~0ull, 2)};
-  // clang-format on
-  SeededRandom random(SeededRandom::testSeed(0x2EC1));
-  for (int i = 0; i < 2000; ++i) {
-    divisors.push_back(limbs(randomLimb(random), randomLimb(random)) >> random.between(0, 127));
-  }
-  for (int power = 1; power <= 38; ++power) divisors.push_back(QVRPowersOfTen::uint128(power));
-  for (QVRUInt128 divisor : divisors) {
-    if (divisor == 0) continue;
-    const QVRNormalizedDivisor prepared = QVRNormalizedDivisor::of(divisor);
-    const ExactInteger numerator = (prepared.hasOneLimb() ? twoTo128 : twoTo128 * twoTo64) - one;
-    const ExactInteger expected =
-        ExactInteger::divide(numerator, ExactInteger::fromMantissa(prepared.shifted())).first -
-        twoTo64;
-    ASSERT_EQ(ExactInteger::fromMantissa(prepared.reciprocal()), expected)
-        << ExactInteger::fromMantissa(divisor).text();
-  }
-  // The one-limb reciprocal comes from a table estimate and Newton steps: checked against the
-  // 128-bit division for every table entry's ends and many limbs between.
-  std::vector<std::uint64_t> oneLimb = {1ull << 63, ~0ull, ~0ull - 1, (1ull << 63) + 1};
-  for (std::uint64_t top = 256; top < 512; ++top) {
-    oneLimb.insert(oneLimb.end(), {top << 55, (top << 55) + 1, (top << 55) + ((1ull << 55) - 1)});
-  }
-  for (int i = 0; i < 200'000; ++i) oneLimb.push_back(random.next() | (1ull << 63));
-  for (std::uint64_t d : oneLimb) {
-    const auto expected = static_cast<std::uint64_t>(QVRUInt128Max / d - (QVRUInt128(1) << 64));
-    ASSERT_EQ(QVRNormalizedDivisor::of(d).reciprocal(), expected) << d;
-  }
-}
-
-TEST(QVRUInt256, DigitCountsAndPowersOfTenAtEveryBoundary) {
-  EXPECT_EQ(QVRUInt256().decimalDigitCount(), 0);
-  for (int power = 0; power <= 77; ++power) {
-    SCOPED_TRACE(std::string("10^") + std::to_string(power));
-    const QVRUInt256& ten = QVRUInt256::powerOfTen(power);
-    EXPECT_EQ(exact(ten).text(), std::string("1").append(static_cast<std::size_t>(power), '0'));
-    EXPECT_EQ(ten.decimalDigitCount(), power + 1);
-    EXPECT_EQ((ten - QVRUInt256(1)).decimalDigitCount(), power);
-    EXPECT_EQ(QVRUInt256(1).multipliedByPowerOfTen(power), ten);
-    EXPECT_EQ((ten - QVRUInt256(1)).dividedByPowerOfTen(power), QVRUInt256());
-    if (power <= 38) {
-      EXPECT_EQ(QVRPowersOfTen::digitCount(QVRPowersOfTen::uint128(power) - 1), power);
-    }
-  }
-  const QVRUInt256 largest = QVRUInt256::fromHighLow(QVRUInt128Max, QVRUInt128Max);
-  EXPECT_EQ(largest.decimalDigitCount(), 78);
-  EXPECT_EQ(QVRPowersOfTen::digitCount(QVRUInt128Max), 39);
-  EXPECT_EQ(largest.dividedByPowerOfTen(1000), QVRUInt256());
-  EXPECT_EQ(exact(largest.dividedByPowerOfTen(40)).text(),
-            "11579208923731619542357098500868790785");
 }
 
 }  // namespace

@@ -27,16 +27,16 @@ const char* const keys[] = {"soundsEnabled", "currencyMode", "roundedButtons",
                             "copyTapeResultsToClipboard"};
 
 TEST_F(QVRTallixSettingsTests, StoredValuesAreReadOnceWithSoundsOnWhenAbsent) {
+  // The stored values of the four keys, and the four settings read ("1" for true).
   const struct {
     std::optional<QVRPropertyList> sounds, currency, rounded, copy;
-    bool expectSounds, expectCurrency, expectRounded, expectCopy;
+    const char* read;
   } rows[] = {
-      {std::nullopt, std::nullopt, std::nullopt, std::nullopt, true, false, false, false},
-      {false, true, true, true, false, true, true, true},
-      {true, false, false, false, true, false, false, false},
+      {std::nullopt, std::nullopt, std::nullopt, std::nullopt, "1000"},
+      {false, true, true, true, "0111"},
       // The platform's loose readings: numbers and "YES"; anything else reads as false.
-      {std::int64_t{0}, "YES", std::int64_t{2}, QVRPropertyList::Data{1}, false, true, true, false},
-      {"maybe", std::nullopt, std::nullopt, std::nullopt, false, false, false, false},
+      {std::int64_t{0}, "YES", std::int64_t{2}, QVRPropertyList::Data{1}, "0110"},
+      {"maybe", std::nullopt, std::nullopt, std::nullopt, "0000"},
   };
   for (const auto& row : rows) {
     ScopedEnvironment scoped("en_US");
@@ -49,39 +49,40 @@ TEST_F(QVRTallixSettingsTests, StoredValuesAreReadOnceWithSoundsOnWhenAbsent) {
     SCOPED_TRACE(::testing::PrintToString(values));
     EXPECT_EQ(environment.soundsEnabled(), std::nullopt);
     const QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-    EXPECT_EQ(settings.soundsEnabled(), row.expectSounds);
-    EXPECT_EQ(settings.currencyMode(), row.expectCurrency);
-    EXPECT_EQ(settings.hasRoundedButtons(), row.expectRounded);
-    EXPECT_EQ(settings.copyHistoryTapeResultsToClipboard(), row.expectCopy);
+    EXPECT_EQ(std::to_string(settings.soundsEnabled()) + std::to_string(settings.currencyMode()) +
+                  std::to_string(settings.hasRoundedButtons()) +
+                  std::to_string(settings.copyHistoryTapeResultsToClipboard()),
+              row.read);
     // The sound service is told at once; nothing is written.
-    EXPECT_EQ(environment.soundsEnabled(), row.expectSounds);
+    EXPECT_EQ(environment.soundsEnabled(), row.read[0] == '1');
     for (std::size_t i = 0; i < 4; ++i) {
       EXPECT_EQ(environment.userDefaults().objectForKey(keys[i]), values[i]) << keys[i];
     }
   }
 }
 
+// Only changes are stored; a currency mode change posts once, after the value is stored.
 TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSameValue) {
   QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-  const struct {
-    const char* key;
-    void (QVRTallixSettings::*set)(bool);
-    bool (QVRTallixSettings::*get)() const;
-    bool initial;
-  } rows[] = {
-      {"soundsEnabled", &QVRTallixSettings::setSoundsEnabled, &QVRTallixSettings::soundsEnabled,
-       true},
-      {"currencyMode", &QVRTallixSettings::setCurrencyMode, &QVRTallixSettings::currencyMode,
-       false},
-      {"roundedButtons", &QVRTallixSettings::setRoundedButtons,
-       &QVRTallixSettings::hasRoundedButtons, false},
-      {"copyTapeResultsToClipboard", &QVRTallixSettings::setCopyHistoryTapeResultsToClipboard,
-       &QVRTallixSettings::copyHistoryTapeResultsToClipboard, false},
+  NotificationRecorder changes(environment().notificationCenter(),
+                               std::string(QVRTallixSettingsCurrencyModeChangedNotification),
+                               nullptr, [this] { return stored("currencyMode"); });
+  using S = QVRTallixSettings;
+  // clang-format off
+  const struct { const char* key; void (S::*set)(bool); bool (S::*get)() const; bool initial; }
+      rows[] = {
+      {"soundsEnabled", &S::setSoundsEnabled, &S::soundsEnabled, true},
+      {"currencyMode", &S::setCurrencyMode, &S::currencyMode, false},
+      {"roundedButtons", &S::setRoundedButtons, &S::hasRoundedButtons, false},
+      {"copyTapeResultsToClipboard", &S::setCopyHistoryTapeResultsToClipboard,
+       &S::copyHistoryTapeResultsToClipboard, false},
   };
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(row.key);
     (settings.*row.set)(row.initial);
     EXPECT_EQ(stored(row.key), "absent");
+    (settings.*row.set)(!row.initial);
     (settings.*row.set)(!row.initial);
     EXPECT_EQ((settings.*row.get)(), !row.initial);
     EXPECT_EQ(stored(row.key), row.initial ? "false" : "true");
@@ -89,20 +90,6 @@ TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSame
     EXPECT_EQ(stored(row.key), row.initial ? "true" : "false");
   }
   EXPECT_EQ(stored("copyHistoryTapeResultsToClipboard"), "absent");
-}
-
-TEST_F(QVRTallixSettingsTests, ACurrencyModeChangePostsOnceAfterTheValueIsStored) {
-  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-  NotificationRecorder changes(environment().notificationCenter(),
-                               std::string(QVRTallixSettingsCurrencyModeChangedNotification),
-                               nullptr, [this] { return stored("currencyMode"); });
-  settings.setCurrencyMode(false);
-  EXPECT_EQ(changes.count(), 0u);
-  settings.setCurrencyMode(true);
-  settings.setCurrencyMode(true);
-  settings.setRoundedButtons(true);
-  settings.setSoundsEnabled(false);
-  settings.setCurrencyMode(false);
   ASSERT_EQ(changes.count(), 2u);
   EXPECT_EQ(changes.records()[0].snapshot, "true");
   EXPECT_EQ(changes.records()[1].snapshot, "false");

@@ -59,12 +59,10 @@ TEST_F(QVRTallixConversionRatesTests, RatesTextKeepsExactlyTheTwoPartLines) {
        {{"CHF", "0.9"}}},
       // Refused: one line, no rate line, a time outside what the cache can hold, not UTF-8.
       {"1793318400", 0, {}},
-      {"1793318400\n", 0, {}},
       {"1793318400\nUSD\nEUR 1 2\n", 0, {}},
       {"-1\nUSD 1", 0, {}},
       {"1e300\nUSD 1", 0, {}},
       {"nan\nUSD 1", 0, {}},
-      {"inf\nUSD 1", 0, {}},
       {"1\nUSD \xff", 0, {}},
       {"", 0, {}},
   };
@@ -178,10 +176,9 @@ TEST_F(QVRTallixConversionRatesTests, CurrencyUnitsConvertByTheirRateInEveryLoca
   }
   // A rate whose text starts with a number uses that number.
   EXPECT_EQ(currency("CHF").convertToBaseUnit(number("2")).decimalNumber(), decimal("24"));
-  // Without a rate: not valid, zero to the reference, not-a-number from it.
+  // Without a rate: zero to the reference, not-a-number from it (the rates command's test has
+  // its refusal, and the currency sign of converted amounts).
   const QVRTallixUnit& yen = currency("JPY");
-  EXPECT_FALSE(yen.isValid());
-  EXPECT_TRUE(currency("USD").isValid());
   EXPECT_EQ(yen.convertToBaseUnit(number("2")).decimalNumber(), QVRTallixDecimal::zero());
   EXPECT_TRUE(yen.convertFromBaseUnit(number("2")).decimalNumber()->isNaN());
   // A rate of zero: zero converts to zero; anything else raises, which the conversion turns into
@@ -192,9 +189,6 @@ TEST_F(QVRTallixConversionRatesTests, CurrencyUnitsConvertByTheirRateInEveryLoca
   EXPECT_EQ(QVRTallixUnit::convertNumber(&two, &currency("EUR"), &pound)->decimalNumber(),
             QVRTallixDecimal::zero());
   EXPECT_EQ(log().countContaining("converting"), 1u);
-  // Amounts format with the catalogue's currency sign.
-  environment().setLocaleIdentifier("en_US");
-  EXPECT_EQ(currency("EUR").formatedStringForNumber(number("2")), "€2.00");
 }
 
 TEST_F(QVRTallixConversionRatesTests, CacheFilesRoundTripAndHostileOnesAreRefused) {
@@ -204,18 +198,13 @@ TEST_F(QVRTallixConversionRatesTests, CacheFilesRoundTripAndHostileOnesAreRefuse
   const Cache::Contents written{secondsSince1970(1793400000), secondsSince1970(k30October2026),
                                 Table{{"USD", "0.895"}, {"Ünï €", "1"}}};
   ASSERT_FALSE(Cache::writeContents(path, written));
+  // The keys of the earlier program, typo included (the round trip through a start-up is in the
+  // rates command's test).
   std::ifstream file(path);
   const std::string text((std::istreambuf_iterator<char>(file)), {});
   EXPECT_NE(text.find("<key>lastFecthDate</key>"), std::string::npos);
   EXPECT_NE(text.find("<key>lastUpdateDate</key>"), std::string::npos);
-  const Cache::Contents read = Cache::contentsOfFile(path);
-  EXPECT_EQ(read.lastFetchDate, written.lastFetchDate);
-  EXPECT_EQ(read.lastUpdateDate, written.lastUpdateDate);
-  EXPECT_EQ(read.conversionRates, written.conversionRates);
-  // The start-up takes a valid cache rather than the snapshot.
   EXPECT_EQ(QVRTallixCurrencyUnitCategory::conversionRates(), written.conversionRates);
-  EXPECT_EQ(QVRTallixCurrencyUnitCategory::lastFetchDate(), written.lastFetchDate);
-  EXPECT_EQ(QVRTallixCurrencyUnitCategory::currencyUpdateDate(), written.lastUpdateDate);
   EXPECT_FALSE(currency("JPY").isValid());
 
   const auto bytes = [](std::string_view body) {
