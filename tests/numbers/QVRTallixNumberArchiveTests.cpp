@@ -49,9 +49,7 @@ QVRPropertyList archive(const std::string& key, QVRPropertyList value,
 TEST_F(QVRTallixNumberArchive, EarlierValueFormsReadAsTheirValue) {
   // clang-format off
   const struct { QVRPropertyList value; const char* expected; } rows[] = {
-      {"2.5", "QVRTallixNumber(2.5)"},
       {"-0.00000000000000000000000000000000000001", "QVRTallixNumber(-0.00000000000000000000000000000000000001)"},
-      {std::int64_t{42}, "QVRTallixNumber(42)"},
       {std::numeric_limits<std::int64_t>::min(), "QVRTallixNumber(-9223372036854775808)"},
       {0.5, "QVRTallixNumber(0.5)"},
       {std::numeric_limits<double>::infinity(), "QVRTallixNumber(NaN)"},

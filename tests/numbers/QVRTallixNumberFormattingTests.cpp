@@ -6,9 +6,7 @@
 
 #include "numbers/QVRTallixNumber.h"
 #include "numbers/QVRTallixNumberFormatter.h"
-#include "support/ScopedEnvironment.h"
 #include "support/TallixTest.h"
-#include "tape/QVRTallixSettings.h"
 
 namespace {
 
@@ -24,42 +22,6 @@ std::string standard(const char* text, std::uint64_t digits = 15) {
 
 std::string currency(const char* text, std::optional<std::string_view> symbol = std::nullopt) {
   return QVRTallixNumber::currencyFormattedDecimalNumber(decimal(text), symbol);
-}
-
-// The display texts of a value in the standard style and the currency style, per locale. The
-// symbols are ICU 72's: fr_CH groups with U+202F and writes money with "."; de_CH has a negative
-// currency pattern of its own; sv_SE writes U+2212 and "×10^"; hi_IN groups by 3 then 2; es_ES
-// leaves four digits alone; ar_EG writes other digits, so English symbols with the Egyptian
-// pound; ar_BH's dinar has 3 digits, the yen none.
-struct LocaleCase {
-  const char* locale;
-  const char* value;
-  const char* standard;
-  const char* currency;
-};
-
-const LocaleCase localeCases[] = {
-    {"en_US", "-1234567.891", "-1,234,567.891", "-$1,234,567.89"},
-    {"en_US", "-0.000000001", "-1e-9", "$0.00"},
-    {"de_DE", "-1234567.891", "-1.234.567,891", "-1.234.567,89\u00A0€"},
-    {"ar_BH", "1234.5675", "1,234.5675", "د.ب.\u200F\u00A01,234.568"},
-    {"ar_BH", "-0.0005", "-0.0005", "-د.ب.\u200F\u00A00.001"},
-    {"sv_SE", "-1234.5", "\u22121\u00A0234,5", "\u22121\u00A0234,50\u00A0kr"},
-    {"sv_SE", "1e-9", "1×10^\u22129", "0,00\u00A0kr"},
-    {"de_CH", "-1234.5", "-1\u2019234.5", "CHF-1\u2019234.50"},
-    {"es_ES", "1234", "1234", "1234,00\u00A0€"},
-    {"ja_JP", "1234.5", "1,234.5", "￥1,235"},
-    {"en_US_POSIX", "-1234567.5", "-1234567.5", "-$\u00A01234567.50"},
-};
-
-TEST_F(QVRTallixNumberFormatting, EachLocaleWritesItsSymbolsWithASCIIDigits) {
-  for (const LocaleCase& row : localeCases) {
-    SCOPED_TRACE(std::string(row.locale) + " " + row.value);
-    ScopedEnvironment scoped(row.locale);
-    const QVRTallixNumber number(decimal(row.value));
-    EXPECT_EQ(number.formattedStringWithMode(0), row.standard);
-    EXPECT_EQ(number.formattedStringWithMode(1), row.currency);
-  }
 }
 
 // The standard style, at and around every threshold and cap, with the display's 15 digits or
@@ -89,15 +51,6 @@ TEST_F(QVRTallixNumberFormatting, EachStyleSwitchesAtItsThresholdsAndCapsDigitsB
     SCOPED_TRACE(std::string(row.value) + " with " + std::to_string(row.digits));
     EXPECT_EQ(row.digits ? standard(row.value, row.digits) : currency(row.value), row.expected);
   }
-}
-
-TEST_F(QVRTallixNumberFormatting, FormattedStringFollowsTheSettingsCurrencyMode) {
-  const QVRTallixNumber value(decimal("1234.5"));
-  EXPECT_EQ(value.formattedString(), "1,234.5");
-  QVRTallixSettings::sharedSettings().setCurrencyMode(true);
-  EXPECT_EQ(value.editString(), "$1,234.50");
-  EXPECT_EQ(value.formattedStringWithMode(7), "1,234.5");
-  EXPECT_EQ(QVRTallixNumber::nan().formattedString(), "Error");
 }
 
 TEST_F(QVRTallixNumberFormatting, ExtremeValuesAndMaximaNeverFailAndNeverLoseTheirMagnitude) {

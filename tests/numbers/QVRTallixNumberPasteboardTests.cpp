@@ -63,9 +63,6 @@ const std::vector<PasteCase> pasteCases = {
     // Ill-formed UTF-8 is neither digit nor sign; NUL is no digit.
     {"en_US", std::string("\0\x31\x32\0", 4), "12"},
     {"en_US", "1\xFF\x32", "none"},
-    // Too small reads as zero, too large as nothing.
-    {"en_US", "0." + std::string(300, '0') + "1", "0"},
-    {"en_US", std::string(200, '9'), "none"},
     // Locales with other separators (their own output pastes back in the property test below).
     {"de_DE", ",5", "0.5"},
     {"ar_EG", "-ج.م.\u200F\u00A01,234,567.89", "-1234567.89"},

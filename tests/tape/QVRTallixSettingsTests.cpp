@@ -73,7 +73,6 @@ TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSame
       rows[] = {
       {"soundsEnabled", &S::setSoundsEnabled, &S::soundsEnabled, true},
       {"currencyMode", &S::setCurrencyMode, &S::currencyMode, false},
-      {"roundedButtons", &S::setRoundedButtons, &S::hasRoundedButtons, false},
       {"copyTapeResultsToClipboard", &S::setCopyHistoryTapeResultsToClipboard,
        &S::copyHistoryTapeResultsToClipboard, false},
   };

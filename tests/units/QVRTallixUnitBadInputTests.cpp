@@ -28,9 +28,7 @@ TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTake
     QVREnvironment::Installation installation(*fresh);
     QVRConfiguration::sharedConfiguration().replaceValues(Dictionary{{"categories", value}});
     EXPECT_TRUE(QVRTallixUnitCategory::allCategories().empty());
-    EXPECT_EQ(QVRTallixUnitCategory::defaultCategory(), nullptr);
   }
-  environment().userDefaults().setObject("TestLength.DefaultFromUnit", Array{"x"});
   environment().userDefaults().setObject("unit.TestLength.metre.hidden", "garbage");
   const Array oddUnits{plainUnit("base"),
                        Dictionary{{"name", "no-class"}},
@@ -65,7 +63,6 @@ TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTake
   ASSERT_NE(unnamed, all.end());
   EXPECT_EQ((*unnamed)->description(), "(null) (\n)");
   EXPECT_EQ((*unnamed)->title(), "");
-  EXPECT_EQ((*unnamed)->defaultFromUnit(), nullptr);
   for (const auto& [name, precision] :
        {std::pair{"NegativePrecision", 0u}, std::pair{"RealPrecision", 2u},
         std::pair{"NaNPrecision", 0u}}) {
@@ -73,7 +70,6 @@ TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTake
   }
   QVRTallixUnitCategory* length = QVRTallixUnitCategory::categoryNamed("TestLength");
   EXPECT_FALSE(length->unitNamed("metre")->isHidden());
-  EXPECT_EQ(length->defaultFromUnit()->name(), "metre");
 
   QVRTallixUnitCategory* odd = QVRTallixUnitCategory::categoryNamed("Odd");
   ASSERT_EQ(odd->units().size(), 3u);

@@ -14,76 +14,10 @@ using namespace UnitFixtures;
 
 namespace {
 
-using Names = std::vector<std::string>;
-
 class QVRTallixUnitTests : public TallixTest {
  protected:
   QVRUserDefaults& defaults() { return environment().userDefaults(); }
 };
-
-// (A conversion that raises gives zero and a log line: the unit commands' test.)
-TEST_F(QVRTallixUnitTests, ConversionsPassThroughTheBaseValue) {
-  const auto length = makeCategory(lengthCategory());
-  const auto temperature = makeCategory(temperatureCategory());
-  const QVRTallixUnit* metre = &unit(*length, "metre");
-  const QVRTallixNumber one = number("1");
-  EXPECT_FALSE(QVRTallixUnit::convertNumber(nullptr, metre, metre));
-  EXPECT_FALSE(QVRTallixUnit::convertNumber(&one, nullptr, metre));
-  // Plain units convert by identity: 38 digits come back unrounded.
-  const QVRTallixNumber wide = number("123.45678901234567890123456789012345678");
-  EXPECT_TRUE(QVRTallixUnit::convertNumber(&wide, metre, metre)->isEqual(wide));
-  // Units of different categories are not refused: 1 km is 1000 m, taken as 1000 K = 726.85 °C.
-  EXPECT_EQ(QVRTallixUnit::convertNumber(&one, &unit(*length, "kilometre"),
-                                         &unit(*temperature, "celsius"))
-                ->decimalNumber(),
-            decimal("726.85"));
-  EXPECT_TRUE(log().lines().empty());
-}
-
-TEST_F(QVRTallixUnitTests, OnlyVisibilityChangesAreStoredAndAnnounced) {
-  const auto length = makeCategory(lengthCategory());
-  QVRTallixUnit& metre = unit(*length, "metre");
-  Names events;
-  auto record = [&](const char* what) {
-    return [&events, what, &length](const QVRNotification& notification) {
-      events.push_back(std::string(what) + (notification.object == length.get() ? "" : "?") + ":" +
-                       std::to_string(length->visibleUnits().size()));
-    };
-  };
-  auto& center = environment().notificationCenter();
-  auto will =
-      center.addObserver(std::string(QVRTallixUnitCategoryVisibleUnitsWillChangeNotification),
-                         nullptr, record("will"));
-  auto did = center.addObserver(std::string(QVRTallixUnitCategoryVisibleUnitsDidChangeNotification),
-                                nullptr, record("did"));
-  ASSERT_EQ(length->visibleUnits().size(), 3u);
-  metre.setHidden(false);  // the current value
-  EXPECT_FALSE(defaults().objectForKey(metre.hiddenDefaultsKey()));
-  EXPECT_TRUE(events.empty());
-  metre.setHidden(true);
-  EXPECT_EQ(defaults().objectForKey("unit.TestLength.metre.hidden"), QVRPropertyList(true));
-  EXPECT_EQ(events, (Names{"will:3", "did:2"}));
-  // From now on the stored choice overrides the catalogue, also when it equals it.
-  metre.setHidden(false);
-  EXPECT_EQ(defaults().objectForKey(metre.hiddenDefaultsKey()), QVRPropertyList(false));
-}
-
-TEST_F(QVRTallixUnitTests, UnitsRunFromTheSmallestAndTiesGoByTitleWithModifier) {
-  const auto category = makeCategory(categoryEntry(
-      "Ties",
-      {formulaUnit("b", "X 1000 *", std::nullopt, {.title = "Pint", .modifier = "US"}),
-       formulaUnit("c", "X 1000 *", std::nullopt, {.title = "Pint", .modifier = "Imperial"}),
-       formulaUnit("d", "X 2 *", std::nullopt, {.title = "Zed"}),
-       formulaUnit("a", "X 1000 *", std::nullopt, {.title = "Cup"}),
-       formulaUnit("negative", "X -1 *"),
-       // A unit that cannot convert one counts as not-a-number, the smallest of all.
-       formulaUnit("broken", "+"), plainUnit("base", {.title = "Base"})}));
-  EXPECT_EQ(namesOf(category->units()), (Names{"broken", "negative", "base", "d", "a", "c", "b"}));
-  // The broken unit's size was computed once, and its failure logged once.
-  EXPECT_EQ(
-      log().countContaining("converting broken from=(null) to=+(QVRTallixNumber(1)) to (null)"),
-      1u);
-}
 
 TEST_F(QVRTallixUnitTests, ArchivesRoundTripWithTheUnitsAndTheirCategory) {
   const auto category = makeCategory(categoryEntry(

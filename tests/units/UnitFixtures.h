@@ -61,8 +61,6 @@ inline Dictionary formulaUnit(std::string_view name, std::optional<std::string> 
 }
 
 struct CategoryKeys {
-  std::optional<std::string> title{};
-  std::optional<std::string> className{};
   std::optional<std::string> defaultFrom{};
   std::optional<std::string> defaultTo{};
   std::optional<int> precision{};
@@ -70,7 +68,6 @@ struct CategoryKeys {
 
 inline Dictionary categoryEntry(std::string_view name, Array units, const CategoryKeys& keys = {}) {
   Dictionary entry{{"name", name}, {"units", std::move(units)}};
-  setIf(entry, "title", keys.title), setIf(entry, "class", keys.className);
   setIf(entry, "defaultFromUnitName", keys.defaultFrom);
   setIf(entry, "defaultToUnitName", keys.defaultTo), setIf(entry, "precision", keys.precision);
   return entry;
@@ -83,18 +80,6 @@ inline Dictionary lengthCategory() {
                         plainUnit("metre", {.symbol = "m"}),
                         formulaUnit("centimetre", "X 0.01 *", std::nullopt, {.symbol = "cm"})},
                        {.defaultFrom = "metre", .defaultTo = "kilometre"});
-}
-
-// A small temperature category named "Temperature": kelvin (base), celsius and fahrenheit.
-inline Dictionary temperatureCategory(bool allHidden = false) {
-  const std::optional<bool> hidden = allHidden ? std::optional<bool>(true) : std::nullopt;
-  return categoryEntry(
-      "Temperature",
-      {plainUnit("kelvin", {.symbol = "K", .hidden = hidden}),
-       formulaUnit("celsius", "X 273.15 +", "X 273.15 -", {.symbol = "°C", .hidden = hidden}),
-       formulaUnit("fahrenheit", "X 459.67 + 5 * 9 /", "X 9 * 5 / 459.67 -",
-                   {.symbol = "°F", .hidden = hidden})},
-      {.defaultFrom = "celsius", .defaultTo = "fahrenheit"});
 }
 
 // Replaces the catalogue of the current environment's configuration (before its first use).
@@ -113,14 +98,6 @@ inline QVRTallixUnit& unit(const QVRTallixUnitCategory& category, std::string_vi
   QVRTallixUnit* found = category.unitNamed(name);
   if (!found) throw std::runtime_error("no unit named " + std::string(name));
   return *found;
-}
-
-// The names of units or categories, in order.
-template <class Range>
-std::vector<std::string> namesOf(const Range& objects) {
-  std::vector<std::string> names;
-  for (const auto* object : objects) names.push_back(object->name().value_or("(null)"));
-  return names;
 }
 
 }  // namespace UnitFixtures
