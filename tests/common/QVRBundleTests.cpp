@@ -93,19 +93,6 @@ TEST_F(QVRBundleTests, TextsFollowTheUsersLanguageThenEnglishThenTheKey) {
   EXPECT_TRUE(log().records().empty());
 }
 
-TEST_F(QVRBundleTests, LocalizationsComeFromTheLocaleIdentifier) {
-  // clang-format off
-  struct Case { const char* identifier; std::string language; std::optional<std::string> region; };
-  const std::vector<Case> cases = {{"", "", std::nullopt}, {"_US", "", std::nullopt}, {"DE_de", "de", "DE"}};
-  // clang-format on
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.identifier);
-    const auto [language, region] = QVRBundle::languageAndRegion(testCase.identifier);
-    EXPECT_EQ(language, testCase.language);
-    EXPECT_EQ(region, testCase.region);
-  }
-}
-
 TEST_F(QVRBundleTests, TablesAreReadOnceAndABrokenTableIsLoggedAndFallsBack) {
   auto bundle = bundleWith(
       {{"en.lproj/T.strings", "\"a\" = \"English\";"}, {"de.lproj/T.strings", "\"a\" = \"broken"}},

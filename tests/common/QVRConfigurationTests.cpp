@@ -77,13 +77,6 @@ TEST_F(QVRConfigurationTests, BundledValuesAreReadOneFilePerKeyAndTheUserFileOve
   EXPECT_TRUE(log().records().empty());
 }
 
-TEST_F(QVRConfigurationTests, TheSharedConfigurationReadsTheApplicationSupportFile) {
-  write(Dictionary{{"constants", Array{"from the user"}}}, userFile());
-  EXPECT_EQ(*QVRConfiguration::sharedConfiguration().objectForKey("constants"),
-            QVRPropertyList(Array{"from the user"}));
-  EXPECT_TRUE(QVRConfiguration::sharedConfiguration().objectForKey("categories"));
-}
-
 // Unreadable bytes, a value of the wrong kind, a folder: logged, and the bundled values stand;
 // a missing file is no problem.
 TEST_F(QVRConfigurationTests, AnUnreadableUserFileIsLoggedAndTheBundledValuesStand) {
