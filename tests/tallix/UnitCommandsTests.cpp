@@ -94,9 +94,8 @@ TEST_F(UnitCommandsTests, BrokenFormulasHiddenUnitsAndOddCategories) {
 // Whatever a unit prints in a locale, `tallix convert` reads back in that locale: random values
 // of every magnitude, formatted by the unit, converted from the unit to itself, print the same.
 TEST_F(UnitCommandsTests, EveryPrintedAmountReadsBackInItsLocale) {
-  const char* locales[] = {"en_US", "de_DE", "de_CH", "fr_FR",       "fr_CH", "ar_EG", "fa_IR",
-                           "hi_IN", "he_IL", "sv_SE", "es_ES",       "ja_JP", "ru_RU", "pt_BR",
-                           "en_IN", "nb_NO", "pl_PL", "en_US_POSIX", "bn_BD", "th_TH"};
+  // Number shapes: grouping by threes, by apostrophes, by blanks, Indian grouping, own digits.
+  const char* locales[] = {"en_US", "de_DE", "de_CH", "fr_FR", "hi_IN", "ar_EG", "fa_IR"};
   const std::uint64_t seed = SeededRandom::testSeed(0xc0117e47);
   SeededRandom random(seed);
   for (const char* locale : locales) {
