@@ -1,7 +1,7 @@
 // tallix eval's key typer: text typed as keys, and outputs typed back in. The recorded outputs
-// (GoldenOutputsTests) cover what expressions print in each locale, and the full-screen
-// calculator's tests type random lines of keys and names; these are the boundaries of words and
-// broken text. The options and messages of tallix eval are in LineModeCommandTests.
+// (GoldenOutputsTests) cover what expressions print in each locale; these are the boundaries of
+// words and broken text, and every key name typed back. The options and messages of tallix eval
+// are in LineModeCommandTests.
 
 #include <gtest/gtest.h>
 
