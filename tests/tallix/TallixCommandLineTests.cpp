@@ -58,7 +58,6 @@ TEST(TallixCommandLine, ChoosesTheCommandOrExitsWithStatusTwoAndOneLine) {
     {{"--radians"}, false, 0, "ran lines --radians"},
     {{"lines"}, true, 0, "ran lines"},
     {{"--tui"}, false, 0, "ran tui"},
-    {{"--tui", "--radians"}, true, 0, "ran tui --radians"},
     {{"frobnicate"}, false, 2, "tallix: unknown command 'frobnicate' (see 'tallix --help')\n"},
     {{"eval", "--frobnicate"}, false, 2, "tallix eval: unexpected argument '--frobnicate' (see 'tallix eval --help')\n"},
     {{"--frobnicate"}, false, 2, "tallix lines: unexpected argument '--frobnicate' (see 'tallix lines --help')\n"},

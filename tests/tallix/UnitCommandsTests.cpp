@@ -7,8 +7,6 @@
 #include "support/SeededRandom.h"
 #include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
-#include "tallix/ConvertCommand.h"
-#include "tallix/UnitsCommand.h"
 #include "units/UnitFixtures.h"
 
 // The recorded outputs (GoldenOutputsTests) cover conversions, number syntax, unknown units and
@@ -87,8 +85,6 @@ TEST_F(UnitCommandsTests, BrokenFormulasHiddenUnitsAndOddCategories) {
             "NAME    TITLE   UNITS\nBroken  Broken  2\nEmpty   Empty   0\nOdd     Odd     1\n");
   // A broken formula converts to zero (its log is the unit tests'), with the status 0.
   EXPECT_EQ(tallixRun({"convert", "2", "plus", "base"}).output, "0 b\n");
-  EXPECT_EQ(tallixRun({"convert", "1", "--help"}).output, tallix::ConvertCommand().usage());
-  EXPECT_EQ(tallixRun({"units", "-h"}).output, tallix::UnitsCommand().usage());
 }
 
 // Whatever a unit prints in a locale, `tallix convert` reads back in that locale: random values
