@@ -100,16 +100,6 @@ TEST_F(QVRConfigurationTests, AnUnreadableUserFileIsLoggedAndTheBundledValuesSta
   }
 }
 
-TEST_F(QVRConfigurationTests, AnUnreadableBundledFileIsLoggedAndItsKeyHasNoValue) {
-  writeBytes("bplist00 broken", bundled() / "categories.plist");
-  writeBytes("<plist><string>fine</string></plist>", bundled() / "other.plist");
-  QVRConfiguration config(bundled(), std::nullopt);
-  EXPECT_FALSE(config.objectForKey("categories"));
-  EXPECT_EQ(*config.objectForKey("other"), QVRPropertyList("fine"));
-  ASSERT_EQ(log().records().size(), 1u);
-  EXPECT_EQ(log().records()[0].message, "Ignoring bundled configuration categories.plist");
-}
-
 TEST_F(QVRConfigurationTests, DidChangeAnnouncesNewValuesAndOnlyNewOnes) {
   auto config = configuration();
   config->objectForKey("constants");
