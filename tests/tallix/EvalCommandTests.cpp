@@ -42,12 +42,6 @@ TEST_F(EvalCommandTests, TextTypesTheKeysOfItsCharactersAndWords) {
     EXPECT_EQ(unknown.value_or("(none)"), testCase.unknownWord ? testCase.unknownWord : "(none)");
     EXPECT_EQ(std::vector<std::uint64_t>(keys.begin() + 1, keys.end()), testCase.keys);
   }
-  // Every key name types its key.
-  for (const auto& [word, key] : TallixKeyTyper::words()) {
-    std::vector<QVRTallixKeyType> keys;
-    EXPECT_FALSE(typer.keyTypes(word, keys));
-    EXPECT_EQ(keys, std::vector<QVRTallixKeyType>{key}) << word;
-  }
 }
 
 // Also every key between two numbers: the operations' own texts ("xʸ", "10ˣ", "log₁₀") type
