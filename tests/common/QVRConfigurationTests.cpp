@@ -77,13 +77,6 @@ TEST_F(QVRConfigurationTests, BundledValuesAreReadOneFilePerKeyAndTheUserFileOve
   EXPECT_TRUE(log().records().empty());
 }
 
-TEST_F(QVRConfigurationTests, TheSharedConfigurationReadsTheApplicationSupportFile) {
-  write(Dictionary{{"constants", Array{"from the user"}}}, userFile());
-  EXPECT_EQ(*QVRConfiguration::sharedConfiguration().objectForKey("constants"),
-            QVRPropertyList(Array{"from the user"}));
-  EXPECT_TRUE(QVRConfiguration::sharedConfiguration().objectForKey("categories"));
-}
-
 // Unreadable bytes, a value of the wrong kind, a folder: logged, and the bundled values stand;
 // a missing file is no problem.
 TEST_F(QVRConfigurationTests, AnUnreadableUserFileIsLoggedAndTheBundledValuesStand) {
@@ -105,16 +98,6 @@ TEST_F(QVRConfigurationTests, AnUnreadableUserFileIsLoggedAndTheBundledValuesSta
       EXPECT_EQ(log().records()[0].message, "Ignoring configuration file " + userFile().string());
     }
   }
-}
-
-TEST_F(QVRConfigurationTests, AnUnreadableBundledFileIsLoggedAndItsKeyHasNoValue) {
-  writeBytes("bplist00 broken", bundled() / "categories.plist");
-  writeBytes("<plist><string>fine</string></plist>", bundled() / "other.plist");
-  QVRConfiguration config(bundled(), std::nullopt);
-  EXPECT_FALSE(config.objectForKey("categories"));
-  EXPECT_EQ(*config.objectForKey("other"), QVRPropertyList("fine"));
-  ASSERT_EQ(log().records().size(), 1u);
-  EXPECT_EQ(log().records()[0].message, "Ignoring bundled configuration categories.plist");
 }
 
 TEST_F(QVRConfigurationTests, DidChangeAnnouncesNewValuesAndOnlyNewOnes) {

@@ -109,14 +109,6 @@ TEST_F(QVRPollRunLoopTests, BlocksFromManyThreadsRunOnTheLoopThreadInEachThreads
   }
 }
 
-TEST_F(QVRPollRunLoopTests, StopFromAnotherThreadEndsRun) {
-  std::thread stopper([&] { loop.stop(); });
-  loop.run();  // would wait forever without the wake-up
-  stopper.join();
-  loop.stop();
-  loop.run();  // a stop before run returns at once
-}
-
 // Data and the end of input reach a watcher through the line reader's tests; here the token's
 // lifetime, and a descriptor closed while watched, which ends its watch instead of spinning.
 TEST_F(QVRPollRunLoopTests, AWatchEndsWithItsTokenOrItsDescriptor) {

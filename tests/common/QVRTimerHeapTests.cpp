@@ -29,7 +29,6 @@ TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
       {0.0, 1ms},
       {-5.0, 1ms},
       {std::numeric_limits<double>::quiet_NaN(), 1ms},
-      {10.0, 10s},
       {std::numeric_limits<double>::infinity(),
        std::chrono::duration_cast<QVRTimerHeap::Duration>(
            std::chrono::duration<double>(100.0 * 365.25 * 24 * 3600))},

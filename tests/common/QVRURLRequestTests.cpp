@@ -90,24 +90,6 @@ TEST_F(QVRURLRequestTests, OutcomesArriveOnceOnTheMainThreadAfterTheDownload) {
   EXPECT_TRUE(sent[0].body.empty());
 }
 
-// A transport that answers twice, as a faulty one might.
-class AnswersTwice final : public QVRHTTPTransport {
- public:
-  void fetch(QVRHTTPRequest, Completion completion) override {
-    completion(answer(200, "first"));
-    completion(answer(200, "second"));
-  }
-};
-
-TEST_F(QVRURLRequestTests, ATransportThatAnswersTwiceStillCompletesOnce) {
-  environment().setSharedInstance<QVRHTTPTransport>(std::make_unique<AnswersTwice>());
-  Outcomes outcomes;
-  request().start(outcomes.recorder());
-  runLoop().runPending();
-  ASSERT_EQ(outcomes.entries.size(), 1u);
-  EXPECT_EQ(outcomes.entries[0].value, QVRURLRequest::Value("first"));
-}
-
 TEST_F(QVRURLRequestTests, ALateAnswerFromAWorkerCompletesInTheStartingEnvironment) {
   Outcomes outcomes;
   {

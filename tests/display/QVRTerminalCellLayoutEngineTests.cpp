@@ -1,4 +1,4 @@
-// The terminal-cell engine: cell widths of characters and the texts drawn for images.
+// The terminal-cell engine: cell widths of characters.
 
 #include <gtest/gtest.h>
 
@@ -44,25 +44,8 @@ TEST_F(QVRTerminalCellLayoutEngineTest, LinesCountCellsPerCharacter) {
     }
     EXPECT_EQ(engine.widthOfText(c.text, 15), x);
   }
-}
-
-TEST_F(QVRTerminalCellLayoutEngineTest, ImagesAreShortTexts) {
-  struct Case {
-    const char* imageName;
-    std::optional<std::string> text;
-  } cases[] = {
-      {"Expression_Subtract", "−"},
-      {"Expression_TrigMode_Radian", "[RAD]"},
-      {"Expression_none", std::nullopt},
-      {"Add", std::nullopt},
-  };
-  Engine engine;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.imageName);
-    EXPECT_EQ(Engine::textForImageName(c.imageName), c.text);
-    EXPECT_EQ(engine.widthOfImage(c.imageName),
-              c.text ? std::optional<double>(engine.widthOfText(*c.text, 1)) : std::nullopt);
-  }
+  // The texts drawn for images show on the full-screen calculator's screens; a digit's text
+  // is defused like any other.
   EXPECT_EQ(Engine::cellText(Item::initWithDigit("a\x07")), "a\uFFFD");
 }
 

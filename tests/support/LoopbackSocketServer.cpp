@@ -9,11 +9,7 @@
 #include <stdexcept>
 
 LoopbackSocketServer::LoopbackSocketServer(std::string reply, bool waitForRequest)
-    : LoopbackSocketServer([reply = std::move(reply)](const std::string&) { return reply; },
-                           waitForRequest) {}
-
-LoopbackSocketServer::LoopbackSocketServer(Responder responder, bool waitForRequest)
-    : _responder(std::move(responder)), _waitsForRequest(waitForRequest) {
+    : _reply(std::move(reply)), _waitsForRequest(waitForRequest) {
   _listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -52,10 +48,9 @@ void LoopbackSocketServer::serve() {
       request.append(buffer, static_cast<std::size_t>(count));
       if (!_waitsForRequest) break;
     }
-    const std::string reply = _responder(request);
-    for (std::size_t sent = 0; sent < reply.size();) {
+    for (std::size_t sent = 0; sent < _reply.size();) {
       const ssize_t count =
-          send(connection, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+          send(connection, _reply.data() + sent, _reply.size() - sent, MSG_NOSIGNAL);
       if (count <= 0) break;
       sent += static_cast<std::size_t>(count);
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -9,13 +8,9 @@
 // it: for answers no HTTP server would give (a body cut short, a broken status line).
 class LoopbackSocketServer {
  public:
-  using Responder = std::function<std::string(const std::string& request)>;
   // With `waitForRequest` false the reply goes out as soon as any bytes arrive (for clients
   // that wait for the server first, as TLS does).
   explicit LoopbackSocketServer(std::string reply, bool waitForRequest = true);
-  // Answers each request's head with what `responder` makes of it (called on the server's
-  // thread).
-  explicit LoopbackSocketServer(Responder responder, bool waitForRequest = true);
   ~LoopbackSocketServer();
   LoopbackSocketServer(const LoopbackSocketServer&) = delete;
   LoopbackSocketServer& operator=(const LoopbackSocketServer&) = delete;
@@ -25,7 +20,7 @@ class LoopbackSocketServer {
  private:
   void serve();
 
-  Responder _responder;
+  std::string _reply;
   bool _waitsForRequest = true;
   int _listener = -1;
   int _port = 0;

@@ -7,30 +7,28 @@
 #include <vector>
 
 #include "constants/QVRTallixConstantNumbersDocument.h"
+#include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
-#include "tallix/TallixCommandLine.h"
 
 namespace {
 
 using tallix::detail::QVRTallixConstantNumbersDocument;
 
 // The exit status, then the output with the table's blanks squeezed, then the error text.
-std::string tallixRun(std::vector<std::string> arguments, std::vector<std::string> input = {}) {
-  tallix::TallixCommandLine commandLine(tallix::TallixCommandLine::defaultCommands());
-  tallix::TallixBufferIO io(std::move(input));
-  const int status = commandLine.run(arguments, io);
-  std::string answer = std::to_string(status) + " ";
-  for (const char c : io.output()) {
+std::string answerOf(std::vector<std::string> arguments, std::vector<std::string> input = {}) {
+  const TallixOutcome run = tallixRun(arguments, std::move(input));
+  std::string answer = std::to_string(run.status) + " ";
+  for (const char c : run.output) {
     if (c != ' ' || answer.back() != ' ') answer += c;
   }
-  return answer + io.error();
+  return answer + run.error;
 }
 
 using ConstantsCommandTests = TallixTest;
 
 TEST_F(ConstantsCommandTests, ASessionOfEditsListsTypesAndSavesTheConstants) {
   // Typing without braces never opens the user's constants.
-  tallixRun({"eval", "pi*2"});
+  answerOf({"eval", "pi*2"});
   EXPECT_FALSE(environment().existingSharedInstance<QVRTallixConstantNumbersDocument>());
   const std::string prefix = "tallix constants: ";
   // clang-format off
@@ -59,7 +57,7 @@ TEST_F(ConstantsCommandTests, ASessionOfEditsListsTypesAndSavesTheConstants) {
   // clang-format on
   for (const auto& step : steps) {
     SCOPED_TRACE(step.arguments.back());
-    const std::string answer = tallixRun(step.arguments);
+    const std::string answer = answerOf(step.arguments);
     EXPECT_NE(answer.find(step.answer), std::string::npos) << answer;
   }
 
@@ -69,7 +67,7 @@ TEST_F(ConstantsCommandTests, ASessionOfEditsListsTypesAndSavesTheConstants) {
   ASSERT_EQ(reread.constantCount(), 1u);
   std::string uuid = reread.constantAtIndex(0)->uuid();
   for (char& c : uuid) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  EXPECT_EQ(tallixRun({"constants", "remove", uuid}), "0 removed gravity\n");
+  EXPECT_EQ(answerOf({"constants", "remove", uuid}), "0 removed gravity\n");
 }
 
 TEST_F(ConstantsCommandTests, AmbiguousTitlesAskForANumberAndLineModeGoesOn) {
@@ -80,8 +78,8 @@ TEST_F(ConstantsCommandTests, AmbiguousTitlesAskForANumberAndLineModeGoesOn) {
   const std::string message =
       "ambiguous constant 'c': 2 constants go by that title (name it by its number or uuid, see "
       "'tallix constants')";
-  EXPECT_EQ(tallixRun({"constants", "remove", "c"}), "1 tallix constants: " + message + "\n");
-  EXPECT_EQ(tallixRun({"lines"}, {"{c}", "{D}*2"}),
+  EXPECT_EQ(answerOf({"constants", "remove", "c"}), "1 tallix constants: " + message + "\n");
+  EXPECT_EQ(answerOf({"lines"}, {"{c}", "{D}*2"}),
             "0 2 × 2 = 4\ntallix: " + message + " in '{c}'\n");
 }
 

@@ -1,7 +1,7 @@
 // tallix eval's key typer: text typed as keys, and outputs typed back in. The recorded outputs
-// (GoldenOutputsTests) cover what expressions print in each locale, and the full-screen
-// calculator's tests type random lines of keys and names; these are the boundaries of words and
-// broken text. The options and messages of tallix eval are in LineModeCommandTests.
+// (GoldenOutputsTests) cover what expressions print in each locale; these are the boundaries of
+// words and broken text, and every key name typed back. The options and messages of tallix eval
+// are in LineModeCommandTests.
 
 #include <gtest/gtest.h>
 
@@ -41,12 +41,6 @@ TEST_F(EvalCommandTests, TextTypesTheKeysOfItsCharactersAndWords) {
     const auto unknown = typer.keyTypes(testCase.text, keys);
     EXPECT_EQ(unknown.value_or("(none)"), testCase.unknownWord ? testCase.unknownWord : "(none)");
     EXPECT_EQ(std::vector<std::uint64_t>(keys.begin() + 1, keys.end()), testCase.keys);
-  }
-  // Every key name types its key.
-  for (const auto& [word, key] : TallixKeyTyper::words()) {
-    std::vector<QVRTallixKeyType> keys;
-    EXPECT_FALSE(typer.keyTypes(word, keys));
-    EXPECT_EQ(keys, std::vector<QVRTallixKeyType>{key}) << word;
   }
 }
 

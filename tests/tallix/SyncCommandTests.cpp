@@ -57,7 +57,6 @@ TEST_F(SyncCommandTests, StatusShowsTheStoreAndEachDocumentsLastPollAndUpload) {
   const struct { std::vector<std::string> arguments; std::string error; } misuses[] = {
       {{"sync"}, "tallix sync: expected a subcommand\nusage: tallix sync status\n"},
       {{"sync", "status", "now"}, "tallix sync: unknown arguments\nusage: tallix sync status\n"},
-      {{"sync", "push"}, "tallix sync: unknown arguments\nusage: tallix sync status\n"},
   };
   // clang-format on
   for (const auto& misuse : misuses) {

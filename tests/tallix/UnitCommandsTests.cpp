@@ -7,8 +7,6 @@
 #include "support/SeededRandom.h"
 #include "support/TallixCommandRun.h"
 #include "support/TallixTest.h"
-#include "tallix/ConvertCommand.h"
-#include "tallix/UnitsCommand.h"
 #include "units/UnitFixtures.h"
 
 // The recorded outputs (GoldenOutputsTests) cover conversions, number syntax, unknown units and
@@ -87,16 +85,13 @@ TEST_F(UnitCommandsTests, BrokenFormulasHiddenUnitsAndOddCategories) {
             "NAME    TITLE   UNITS\nBroken  Broken  2\nEmpty   Empty   0\nOdd     Odd     1\n");
   // A broken formula converts to zero (its log is the unit tests'), with the status 0.
   EXPECT_EQ(tallixRun({"convert", "2", "plus", "base"}).output, "0 b\n");
-  EXPECT_EQ(tallixRun({"convert", "1", "--help"}).output, tallix::ConvertCommand().usage());
-  EXPECT_EQ(tallixRun({"units", "-h"}).output, tallix::UnitsCommand().usage());
 }
 
 // Whatever a unit prints in a locale, `tallix convert` reads back in that locale: random values
 // of every magnitude, formatted by the unit, converted from the unit to itself, print the same.
 TEST_F(UnitCommandsTests, EveryPrintedAmountReadsBackInItsLocale) {
-  const char* locales[] = {"en_US", "de_DE", "de_CH", "fr_FR",       "fr_CH", "ar_EG", "fa_IR",
-                           "hi_IN", "he_IL", "sv_SE", "es_ES",       "ja_JP", "ru_RU", "pt_BR",
-                           "en_IN", "nb_NO", "pl_PL", "en_US_POSIX", "bn_BD", "th_TH"};
+  // Number shapes: grouping by threes, by apostrophes, by blanks, Indian grouping, own digits.
+  const char* locales[] = {"en_US", "de_DE", "de_CH", "fr_FR", "hi_IN", "ar_EG", "fa_IR"};
   const std::uint64_t seed = SeededRandom::testSeed(0xc0117e47);
   SeededRandom random(seed);
   for (const char* locale : locales) {

@@ -107,29 +107,12 @@ TEST(TuiClipboardSequence, EncodesAnyBytesAsBase64ThatTheReaderDecodes) {
 
 class TuiRendererTests : public TallixTest {};
 
-TEST_F(TuiRendererTests, EachSizeGetsItsLayoutAndNoneBreaks) {
+TEST_F(TuiRendererTests, NoSizeBreaksAFrame) {
   QVRTallixExpression::setCurrentExpression(std::make_shared<QVRTallixExpression>());
   tallix::TuiCalculator calculator;
   for (const auto& input : tuiInputs("2+3<Enter>30sin <Tab>")) calculator.handle(input);
-  // The sizes at the edges of the layouts: too small, the smallest, the tape above or beside.
-  const struct {
-    int width;
-    int height;
-    const char* firstRow;  // its start
-  } cases[] = {
-      {23, 8, "tallix: terminal too s…"},
-      {24, 7, "tallix: terminal too sm…"},
-      {24, 8, "─ Tape (1) ─"},
-      {99, 9, "─ Tape (1) ─"},
-      {100, 9, "─ Expression ─"},
-  };
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.width);
-    calculator.resize(testCase.width, testCase.height);
-    const std::string text = tallix::TuiRenderer::render(calculator).text();
-    EXPECT_TRUE(text.starts_with(testCase.firstRow)) << text;
-  }
   // Random keys at random sizes: every frame fills its size and nothing reaches out of it.
+  // (Which layout a size gets shows on the tmux screens: tiny, normal, wide.)
   const std::uint64_t seed = SeededRandom::testSeed(0x7E);
   SeededRandom random(seed);
   const std::string keys = "0123456789+-*/^()!%.,sqrtpi {g}c<Enter><Tab><BS><Up><Down>f?d~";
