@@ -204,6 +204,13 @@ std::optional<QVRBinaryPropertyListView::Reference> QVRBinaryPropertyListView::v
   return referenceAt(dictionary, dictionary.count + *found);
 }
 
+std::optional<QVRBinaryPropertyListView::Object> QVRBinaryPropertyListView::objectForKey(
+    const Object& dictionary, std::string_view key) {
+  const auto reference = valueForKey(dictionary, key);
+  if (!reference) return std::nullopt;
+  return object(*reference);
+}
+
 std::optional<std::int64_t> QVRBinaryPropertyListView::integer(const Object& object) {
   if (_error) return std::nullopt;
   if (object.kind != Kind::integer) return failed(QVRArchiveError::malformed("no integer"));

@@ -52,6 +52,8 @@ class QVRBinaryPropertyListView {
   // The value of the last entry of `dictionary` under `key`; none without an error when there
   // is none. A key that is no text is an error.
   std::optional<Reference> valueForKey(const Object& dictionary, std::string_view key);
+  // The header of the object under `key`, the same way.
+  std::optional<Object> objectForKey(const Object& dictionary, std::string_view key);
 
   // Scalars; none (and an error) when the object is of another kind or its bytes are broken.
   std::optional<std::int64_t> integer(const Object& object);

@@ -46,25 +46,22 @@ QVRKeyedUnarchiver QVRKeyedUnarchiver::withPropertyList(
 }
 
 void QVRKeyedUnarchiver::open(std::span<const std::uint8_t> bytes) {
-  std::optional<std::string> archiverName;
+  bool today = false;
   View::Object root;
   if (View::isBinaryPropertyList(bytes)) {
     _view.emplace(bytes);
     const auto top = _view->object(_view->topObject());
     if (top && top->kind == View::Kind::dictionary) {
       root = *top;
-      const auto archiver = _view->valueForKey(root, "$archiver");
-      const auto archiverObject = archiver ? _view->object(*archiver) : std::nullopt;
-      if (archiverObject && archiverObject->kind == View::Kind::text) {
-        archiverName = _view->text(*archiverObject);
-      }
+      const auto archiver = _view->objectForKey(root, "$archiver");
+      today = archiver && _view->textEquals(*archiver, QVRKeyedArchiver::archiverName);
     }
     if (_view->error()) {
       failedInView();
       return;
     }
   }
-  if (archiverName != QVRKeyedArchiver::archiverName) {
+  if (!today) {
     // XML, the older archives' references and anything else go through a tree.
     _view.reset();
     auto read = QVRPropertyListReader::propertyList(bytes);
@@ -75,15 +72,13 @@ void QVRKeyedUnarchiver::open(std::span<const std::uint8_t> bytes) {
     openTree(std::move(*read.value));
     return;
   }
-  const auto objects = _view->valueForKey(root, "$objects");
-  const auto objectsArray = objects ? _view->object(*objects) : std::nullopt;
+  const auto objectsArray = _view->objectForKey(root, "$objects");
   if (!objectsArray || objectsArray->kind != View::Kind::array) {
     if (_view->error()) failedInView();
     fail(QVRArchiveError::malformed("a keyed archive without its objects"));
     return;
   }
-  const auto top = _view->valueForKey(root, "$top");
-  const auto topDictionary = top ? _view->object(*top) : std::nullopt;
+  const auto topDictionary = _view->objectForKey(root, "$top");
   if (!topDictionary || topDictionary->kind != View::Kind::dictionary) {
     if (_view->error()) failedInView();
     fail(QVRArchiveError::malformed("a keyed archive without its top"));
@@ -170,8 +165,7 @@ std::optional<std::string_view> QVRKeyedUnarchiver::classNameOfRecord(std::uint6
   const auto record = _view->referenceAt(_objects, static_cast<std::size_t>(index));
   const auto recordObject = record ? _view->object(*record) : std::nullopt;
   if (!recordObject || recordObject->kind != View::Kind::dictionary) return std::nullopt;
-  const auto name = _view->valueForKey(*recordObject, "$classname");
-  const auto nameObject = name ? _view->object(*name) : std::nullopt;
+  const auto nameObject = _view->objectForKey(*recordObject, "$classname");
   if (!nameObject || nameObject->kind != View::Kind::text) return std::nullopt;
   auto text = _view->text(*nameObject);
   if (!text) return std::nullopt;
@@ -240,8 +234,7 @@ QVRKeyedUnarchiver::Value QVRKeyedUnarchiver::resolve(std::optional<Reference> r
       value._kind = Kind::date;
       break;
     case ViewKind::dictionary: {
-      const auto classReference = _view->valueForKey(*target, "$class");
-      const auto classObject = classReference ? _view->object(*classReference) : std::nullopt;
+      const auto classObject = _view->objectForKey(*target, "$class");
       const auto classIndex = classObject && classObject->kind == ViewKind::uid
                                   ? _view->uid(*classObject)
                                   : std::nullopt;

@@ -243,8 +243,7 @@ bool QVRKeyedUnarchiver::Value::decodeArray(Visitor&& visit) const {
   View& view = *unarchiver._view;
   Entry entry(unarchiver, *this, false);
   if (!entry.entered()) return false;
-  const auto elementsReference = view.valueForKey(_object, "NS.objects");
-  const auto elements = elementsReference ? view.object(*elementsReference) : std::nullopt;
+  const auto elements = view.objectForKey(_object, "NS.objects");
   if (!elements || elements->kind != View::Kind::array) {
     if (view.error()) return unarchiver.failedInView();
     return unarchiver.fail(QVRArchiveError::malformed("an array without its objects"));
@@ -265,10 +264,8 @@ bool QVRKeyedUnarchiver::Value::decodeDictionary(Visitor&& visit) const {
   View& view = *unarchiver._view;
   Entry entry(unarchiver, *this, false);
   if (!entry.entered()) return false;
-  const auto keysReference = view.valueForKey(_object, "NS.keys");
-  const auto valuesReference = view.valueForKey(_object, "NS.objects");
-  const auto keys = keysReference ? view.object(*keysReference) : std::nullopt;
-  const auto values = valuesReference ? view.object(*valuesReference) : std::nullopt;
+  const auto keys = view.objectForKey(_object, "NS.keys");
+  const auto values = view.objectForKey(_object, "NS.objects");
   if (view.error()) return unarchiver.failedInView();
   if (!keys || !values || keys->kind != View::Kind::array || values->kind != View::Kind::array ||
       keys->count != values->count) {
