@@ -53,6 +53,7 @@ QVRTallixNumber QVRTallixCurrencyUnit::convertFromBaseUnit(const QVRTallixNumber
 }
 
 QVRComparisonResult QVRTallixCurrencyUnit::compare(const QVRTallixUnit& other) const {
+  if (auto byKind = compareOrderingKinds(*this, other)) return *byKind;
   return QVRTallixStringComparison::compare(title().value_or(""), other.title().value_or(""));
 }
 

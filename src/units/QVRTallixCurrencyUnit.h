@@ -43,6 +43,9 @@ class QVRTallixCurrencyUnit : public QVRTallixUnit {
   using QVRTallixUnit::formatedStringForNumber;
 
   std::string_view archiveClassName() const override { return "QVRTallixCurrencyUnit"; }
+
+ protected:
+  bool isOrderedByTitle() const override { return true; }
   std::vector<std::string_view> archiveSuperclassNames() const override {
     return {"QVRTallixUnit"};
   }

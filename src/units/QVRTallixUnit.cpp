@@ -164,7 +164,15 @@ const QVRTallixNumber& QVRTallixUnit::sizeInBaseUnit() const {
   return *_sizeInBaseUnit;
 }
 
+std::optional<QVRComparisonResult> QVRTallixUnit::compareOrderingKinds(const QVRTallixUnit& left,
+                                                                       const QVRTallixUnit& right) {
+  if (left.isOrderedByTitle() == right.isOrderedByTitle()) return std::nullopt;
+  return left.isOrderedByTitle() ? QVRComparisonResult::orderedDescending
+                                 : QVRComparisonResult::orderedAscending;
+}
+
 QVRComparisonResult QVRTallixUnit::compare(const QVRTallixUnit& other) const {
+  if (auto byKind = compareOrderingKinds(*this, other)) return *byKind;
   const QVRComparisonResult bySize = sizeInBaseUnit().compare(other.sizeInBaseUnit());
   if (bySize != QVRComparisonResult::orderedSame) return bySize;
   return QVRTallixStringComparison::compare(titleWithModifier().value_or(""),

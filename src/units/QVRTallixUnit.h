@@ -104,7 +104,8 @@ class QVRTallixUnit {
   virtual std::string description() const;
   // The smaller unit first: one of each in the base unit, compared as numbers (a unit whose
   // conversion fails counts as not-a-number, which comes first); equal sizes are ordered by
-  // titleWithModifier, by plain string comparison.
+  // titleWithModifier, by plain string comparison. Units ordered by title (currencies) come
+  // after all others, so a category that holds both kinds still sorts in one order.
   virtual QVRComparisonResult compare(const QVRTallixUnit& other) const;
 
   // Keyed archive: "category" (the category object), "name", "title", "symbol",
@@ -137,6 +138,13 @@ class QVRTallixUnit {
   // The last steps of every unit class's decoding: finds or decodes the category and reads the
   // visibility. False when there is no category.
   static bool finishDecoding(QVRTallixUnit& unit, QVRKeyedUnarchiver& coder);
+
+  // Whether the class orders its units by title rather than by size.
+  virtual bool isOrderedByTitle() const { return false; }
+  // The order of two units of which one is ordered by title and the other by size (the one by
+  // size first); none when both are ordered the same way.
+  static std::optional<QVRComparisonResult> compareOrderingKinds(const QVRTallixUnit& left,
+                                                                 const QVRTallixUnit& right);
 
  private:
   // One unit in the base unit, computed once for the ordering (a unit's conversion does not

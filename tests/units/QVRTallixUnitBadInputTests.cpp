@@ -88,6 +88,28 @@ TEST_F(QVRTallixUnitBadInputTests, CatalogueValuesOfTheWrongKindAreSkippedOrTake
   EXPECT_TRUE(log().lines().empty());
 }
 
+// Currencies order by title and other units by size; a category that holds both kinds (no
+// bundled one does) must still sort in one order: the sized units first, then the currencies.
+TEST_F(QVRTallixUnitBadInputTests, CategoriesMixingCurrenciesAndSizedUnitsSortInOneOrder) {
+  const auto currency = [](std::string_view name) {
+    return unitEntry("QVRTallixCurrencyUnit", name, {});
+  };
+  const auto category = makeCategory(categoryEntry(
+      "Mixed", {currency("usd"), formulaUnit("kilometre", "X 1000 *"), currency("aud"),
+                plainUnit("metre"), currency("chf"), formulaUnit("broken", "+")}));
+  Names order;
+  const auto& units = category->units();
+  for (const QVRTallixUnit* unit : units) order.push_back(unit->name().value_or(""));
+  EXPECT_EQ(order, (Names{"broken", "metre", "kilometre", "aud", "chf", "usd"}));
+  for (const QVRTallixUnit* left : units) {
+    for (const QVRTallixUnit* right : units) {
+      const int forward = static_cast<int>(left->compare(*right));
+      const int backward = static_cast<int>(right->compare(*left));
+      EXPECT_EQ(forward, -backward) << left->description() << " / " << right->description();
+    }
+  }
+}
+
 std::unique_ptr<QVRTallixUnit> decodeUnit(QVRPropertyList archive) {
   auto unarchiver = QVRKeyedUnarchiver::withPropertyList(
       std::move(archive), QVRTallixUnitClassRegistry::archiveClassNames());
