@@ -14,7 +14,11 @@ std::shared_ptr<const QVRTallixExpression> QVRTallixExpression::snapshot() const
   return expression;
 }
 
-bool QVRTallixExpression::saveToTape() {
+std::shared_ptr<const QVRTallixExpression> QVRTallixExpression::tapeEntry() {
   addOperation(QVRTallixOperationEqual);
-  return QVRTallixTape::tape().addExpression(snapshot());
+  return snapshot();
+}
+
+bool QVRTallixExpression::saveToTape() {
+  return QVRTallixTape::tape().addExpression(tapeEntry());
 }

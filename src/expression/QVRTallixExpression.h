@@ -74,6 +74,9 @@ class QVRTallixExpression {
   // Appends Equal, then hands a snapshot to the shared tape (QVRTallixTape::addExpression) and
   // answers whether the tape took it; the Equal stays either way.
   bool saveToTape();
+  // What saveToTape hands to the tape: appends Equal and answers the snapshot, for callers that
+  // save many calculations at once (QVRTallixTape::addExpressions).
+  std::shared_ptr<const QVRTallixExpression> tapeEntry();
 
   // The component list, read-only; valid until the expression changes.
   const ComponentList& components() const { return _components; }

@@ -90,7 +90,7 @@ QVRTallixTape::QVRTallixTape(std::string name, std::shared_ptr<QVRCKContainer> c
                              Storage storage)
     : QVRCKDocument(std::move(name), std::move(container),
                     QVRCKContentsClassOf<QVRTallixTape>::instance(), std::move(storage)),
-      _lastExpressions(expressions()) {}
+      _announcedContents(contents()) {}
 
 std::vector<std::string> QVRTallixTape::contentsClassNames() {
   return QVRTallixExpression::archiveClassNames();
@@ -194,20 +194,35 @@ QVRTallixTape::Expression QVRTallixTape::expressionWithUUID(std::string_view uui
   return found ? *found : nullptr;
 }
 
+bool QVRTallixTape::acceptsAfter(const Expression& last, const QVRTallixExpression& expression) {
+  const bool sameResult =
+      !last || expression.result().compare(last->result()) == QVRComparisonResult::orderedSame;
+  const auto& components = expression.components();
+  if (!sameResult || components.size() != 2) return true;
+  const QVRTallixAnyNumber* first = components.front().tallixNumber();
+  return first && first->canEdit();
+}
+
 bool QVRTallixTape::addExpression(Expression expression) {
-  if (!expression) return false;
-  const ExpressionList& list = expressions();
-  const bool sameResult = list.empty() || expression->result().compare(list.back()->result()) ==
-                                              QVRComparisonResult::orderedSame;
-  const auto& components = expression->components();
-  if (sameResult && components.size() == 2) {
-    const QVRTallixAnyNumber* first = components.front().tallixNumber();
-    if (!first || !first->canEdit()) return false;
+  return addExpressions({std::move(expression)}) == 1;
+}
+
+std::uint64_t QVRTallixTape::addExpressions(const ExpressionList& additions) {
+  const ExpressionList& tape = expressions();
+  Expression last = tape.empty() ? nullptr : tape.back();
+  ExpressionList edited;
+  std::uint64_t added = 0;
+  for (const Expression& expression : additions) {
+    if (!expression || !acceptsAfter(last, *expression)) continue;
+    if (added++ == 0) {
+      edited.reserve(tape.size() + additions.size());
+      edited.assign(tape.begin(), tape.end());
+    }
+    edited.push_back(expression);
+    last = expression;
   }
-  ExpressionList edited = list;
-  edited.push_back(std::move(expression));
-  setExpressions(std::move(edited));
-  return true;
+  if (added != 0) setExpressions(std::move(edited));
+  return added;
 }
 
 void QVRTallixTape::insertExpression(Expression expression, std::uint64_t atIndex) {
@@ -323,15 +338,18 @@ void QVRTallixTape::contentsDidChange() {
 }
 
 void QVRTallixTape::expressionsDidChange() {
+  static const ExpressionList none;
+  const auto* announced = dynamic_cast<const QVRTallixTapeContents*>(_announcedContents.get());
+  const ExpressionList& last = announced ? announced->expressions() : none;
   const ExpressionList& current = expressions();
-  if (sameList(current, _lastExpressions)) return;
+  if (sameList(current, last)) return;
+  const bool appended =
+      current.size() == last.size() + 1 && QVRArray::hasPrefix(current, last, sameExpression);
+  // Recorded before posting: an observer may change the tape, which announces on its own.
+  _announcedContents = contents();
   auto& center = QVREnvironment::current().notificationCenter();
   center.post(QVRTallixTapeDidChangeExpressionsNotification, this);
-  if (current.size() == _lastExpressions.size() + 1 &&
-      QVRArray::hasPrefix(current, _lastExpressions, sameExpression)) {
-    center.post(QVRTallixTapeDidAppendExpressionNotification, this);
-  }
-  _lastExpressions = current;
+  if (appended) center.post(QVRTallixTapeDidAppendExpressionNotification, this);
 }
 
 void QVRTallixTape::favoritesDidChange() {

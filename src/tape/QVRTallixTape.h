@@ -74,6 +74,10 @@ class QVRTallixTape final : public QVRCKDocument {
   // counts as the same), it has exactly two components, and its first number is absent or not
   // editable.
   bool addExpression(Expression expression);
+  // addExpression for each in turn, as one change of the contents (one save, one set of
+  // announcements); answers how many were appended. A batch of n costs O(n + tape), where n
+  // single additions each copy the whole list.
+  std::uint64_t addExpressions(const ExpressionList& additions);
   void insertExpression(Expression expression, std::uint64_t atIndex);
   void removeLastExpression();
   void removeExpressionAtIndex(std::uint64_t index);
@@ -107,9 +111,13 @@ class QVRTallixTape final : public QVRCKDocument {
 
  private:
   const QVRTallixTapeContents* tapeContents() const;
+  // Whether addExpression takes `expression` after `last` (none on an empty tape).
+  static bool acceptsAfter(const Expression& last, const QVRTallixExpression& expression);
   void expressionsDidChange();
   void favoritesDidChange();
 
-  ExpressionList _lastExpressions;
+  // The contents whose expressions were last announced (kept rather than a copy of the list:
+  // contents never change, and the list is as long as the tape).
+  Contents _announcedContents;
   std::optional<ExpressionList> _lastFavorites;
 };

@@ -49,6 +49,7 @@ TEST_F(QVRTallixTapeTests, EditsFollowTheRulesAndAnnounceExactlyTheirChanges) {
   };
   const auto typed = named("typed", "5"), bare5 = named("bare5", "#5"), sum = named("sum", "2+3");
   const auto bare7 = named("bare7", "#7"), x = named("x", "1+1"), out = named("out", "9+9");
+  const auto bare5b = named("bare5b", "#5"), bare9 = named("bare9", "#9"), bare9b = named("", "#9");
   // The same identities as sum and x in other objects.
   const Expression sum2 = sum->snapshot(), x2 = x->snapshot();
   auto& center = environment().notificationCenter();
@@ -91,6 +92,13 @@ TEST_F(QVRTallixTapeTests, EditsFollowTheRulesAndAnnounceExactlyTheirChanges) {
     {"add favorites", [&] { tape.addFavorite(bare7), tape.addFavorite(x); }, "x typed bare7",
      "x bare7", "002"},
     {"non-favorites", [&] { tape.removeAllNonFavoriteExpressions(); }, "x bare7", "x bare7", "100"},
+    // A batch takes each by the rule against the last one taken, as one change.
+    {"batch", [&] { EXPECT_EQ(tape.addExpressions({nullptr, bare5, bare5b, out}), 2u); },
+     "x bare7 bare5 out", "x bare7", "100"},
+    {"batch of one", [&] { EXPECT_EQ(tape.addExpressions({bare9, bare9b}), 1u); },
+     "x bare7 bare5 out bare9", "x bare7", "110"},
+    {"batch refused", [&] { EXPECT_EQ(tape.addExpressions({bare9b}), 0u); },
+     "x bare7 bare5 out bare9", "x bare7", "000"},
     {"clear", [&] { tape.removeAllExpressions(); }, "", "", "101"},
   };
   // clang-format on

@@ -40,7 +40,8 @@ void EvalCommand::configure(CLI::App& command) {
 std::optional<std::string> EvalCommand::evaluatedLine(std::string_view text, bool radians,
                                                       const TallixKeyTyper& typer,
                                                       std::vector<QVRTallixKeyType>& keys,
-                                                      std::string& unknownWord, bool save) {
+                                                      std::string& unknownWord,
+                                                      QVRTallixTape::ExpressionList* tapeEntries) {
   keys.clear();
   std::vector<QVRTallixNumber> constants;
   if (auto unknown = typer.keyTypes(text, keys, constants)) {
@@ -53,7 +54,7 @@ std::optional<std::string> EvalCommand::evaluatedLine(std::string_view text, boo
   std::string line = expression.stringDescription();
   // Printed as without --save: the Equal that saving appends changes the result of a line that
   // ends with an operator ("85÷" prints 85, the tape keeps "85 ÷ =").
-  if (save) expression.saveToTape();
+  if (tapeEntries) tapeEntries->push_back(expression.tapeEntry());
   return line;
 }
 
@@ -83,9 +84,13 @@ int EvalCommand::run(TallixIO& io) {
   const TallixKeyTyper typer;
   std::vector<QVRTallixKeyType> keys;
   std::string unknownWord;
+  // Saved as one change at the end: one addition at a time would copy the whole tape for each
+  // line. Nothing reaches the disk before the program ends in either case.
+  QVRTallixTape::ExpressionList tapeEntries;
   int status = TallixExitCode::success;
   const auto evaluate = [&](std::string_view text) {
-    if (auto line = evaluatedLine(text, radians, typer, keys, unknownWord, save)) {
+    if (auto line =
+            evaluatedLine(text, radians, typer, keys, unknownWord, save ? &tapeEntries : nullptr)) {
       line->push_back('\n');
       io.write(*line);
     } else {
@@ -99,6 +104,7 @@ int EvalCommand::run(TallixIO& io) {
   } else {
     for (const std::string& expression : expressions) evaluate(expression);
   }
+  if (save) QVRTallixTape::tape().addExpressions(tapeEntries);
   return status;
 }
 

@@ -7,6 +7,7 @@
 
 #include "expression/QVRTallixKeyType.h"
 #include "tallix/TallixCommand.h"
+#include "tape/QVRTallixTape.h"
 
 namespace tallix {
 
@@ -29,11 +30,12 @@ class EvalCommand final : public TallixCommand {
 
   // The stringDescription of a new expression into which `text` was typed; none for a text
   // with an unknown key name, which is then set in `unknownWord`. `keys` is scratch space.
-  // `save` saves the expression to the tape after its line is made.
-  static std::optional<std::string> evaluatedLine(std::string_view text, bool radians,
-                                                  const TallixKeyTyper& typer,
-                                                  std::vector<QVRTallixKeyType>& keys,
-                                                  std::string& unknownWord, bool save = false);
+  // With `tapeEntries`, the calculation's tape entry (QVRTallixExpression::tapeEntry) is added
+  // to them after its line is made.
+  static std::optional<std::string> evaluatedLine(
+      std::string_view text, bool radians, const TallixKeyTyper& typer,
+      std::vector<QVRTallixKeyType>& keys, std::string& unknownWord,
+      QVRTallixTape::ExpressionList* tapeEntries = nullptr);
 
  private:
   CLI::App* _command = nullptr;
