@@ -1,6 +1,5 @@
 #include "common/QVRCurlHTTPTransport.h"
 
-#include <curl/curl.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -12,9 +11,11 @@
 #include <system_error>
 #include <vector>
 
+#include "common/QVRCurlLibrary.h"
 #include "common/QVRURLError.h"
 
 struct QVRCurlHTTPTransport::Transfer {
+  const QVRCurlLibrary* curl = nullptr;
   QVRHTTPRequest request;
   Completion completion;
   std::size_t maximumBodySize = 0;
@@ -30,8 +31,9 @@ struct QVRCurlHTTPTransport::Transfer {
         completion(std::move(completion)),
         maximumBodySize(maximumBodySize) {}
   ~Transfer() {
-    if (easy) curl_easy_cleanup(easy);
-    curl_slist_free_all(headerList);
+    if (!curl) return;
+    if (easy) curl->easyCleanup(easy);
+    curl->slistFreeAll(headerList);
   }
   Transfer(const Transfer&) = delete;
   Transfer& operator=(const Transfer&) = delete;
@@ -134,12 +136,13 @@ std::optional<QVRError> configure(Transfer& transfer,
   if (!request.isWellFormed() || request.url.find('\0') != std::string::npos) {
     return QVRURLError::make(QVRURLError::badURL, request.description());
   }
-  transfer.easy = curl_easy_init();
+  const QVRCurlLibrary& curl = *transfer.curl;
+  transfer.easy = curl.easyInit();
   if (!transfer.easy) return QVRURLError::make(QVRURLError::unknown, "no libcurl handle");
   CURL* easy = transfer.easy;
   bool configured = true;
   auto set = [&](CURLoption option, auto value) {
-    configured = configured && curl_easy_setopt(easy, option, value) == CURLE_OK;
+    configured = configured && curl.easySetopt(easy, option, value) == CURLE_OK;
   };
   set(CURLOPT_PRIVATE, static_cast<void*>(&transfer));
   set(CURLOPT_ERRORBUFFER, transfer.errorBuffer);
@@ -187,7 +190,7 @@ std::optional<QVRError> configure(Transfer& transfer,
     lines.emplace_back("Content-Type:");
   }
   for (const std::string& line : lines) {
-    curl_slist* appended = curl_slist_append(transfer.headerList, line.c_str());
+    curl_slist* appended = curl.slistAppend(transfer.headerList, line.c_str());
     if (!appended) return QVRURLError::make(QVRURLError::unknown, "out of memory");
     transfer.headerList = appended;
   }
@@ -197,9 +200,10 @@ std::optional<QVRError> configure(Transfer& transfer,
 }
 
 QVRHTTPOutcome outcome(Transfer& transfer, CURLcode result) {
+  const QVRCurlLibrary& curl = *transfer.curl;
   if (result == CURLE_OK) {
     long status = 0;
-    curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
+    curl.easyGetinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
     transfer.response.statusCode = status;
     return std::move(transfer.response);
   }
@@ -209,13 +213,13 @@ QVRHTTPOutcome outcome(Transfer& transfer, CURLcode result) {
   }
   if (transfer.outOfMemory) return QVRURLError::make(QVRURLError::unknown, "out of memory");
   const std::string detail =
-      transfer.errorBuffer[0] ? transfer.errorBuffer : curl_easy_strerror(result);
+      transfer.errorBuffer[0] ? transfer.errorBuffer : curl.easyStrerror(result);
   // libcurl says "unsupported protocol" also for a status line it cannot read: then it had
   // connected, and there is no status (a redirect to another scheme has one).
   long status = 0;
   const char* address = nullptr;
-  curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
-  curl_easy_getinfo(transfer.easy, CURLINFO_PRIMARY_IP, &address);
+  curl.easyGetinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
+  curl.easyGetinfo(transfer.easy, CURLINFO_PRIMARY_IP, &address);
   if (result == CURLE_UNSUPPORTED_PROTOCOL && status == 0 && address && *address) {
     return QVRURLError::make(QVRURLError::badServerResponse, detail);
   }
@@ -235,10 +239,7 @@ void blockSignalsOfThisThread() {
 
 QVRCurlHTTPTransport::QVRCurlHTTPTransport() : QVRCurlHTTPTransport(Options{}) {}
 
-QVRCurlHTTPTransport::QVRCurlHTTPTransport(Options options) : _options(std::move(options)) {
-  _globalInitialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  if (_globalInitialized) _multi = curl_multi_init();
-}
+QVRCurlHTTPTransport::QVRCurlHTTPTransport(Options options) : _options(std::move(options)) {}
 
 QVRCurlHTTPTransport::~QVRCurlHTTPTransport() {
   {
@@ -246,32 +247,43 @@ QVRCurlHTTPTransport::~QVRCurlHTTPTransport() {
     _stopping = true;
   }
   _queuedOrStopping.notify_all();
-  if (_multi) curl_multi_wakeup(static_cast<CURLM*>(_multi));
+  if (_multi) _curl->multiWakeup(static_cast<CURLM*>(_multi));
   if (_worker.joinable()) _worker.join();
   for (auto& transfer : _queued) {
     transfer->complete(QVRURLError::make(QVRURLError::cancelled));
   }
-  if (_multi) curl_multi_cleanup(static_cast<CURLM*>(_multi));
-  if (_globalInitialized) curl_global_cleanup();
+  if (_multi) _curl->multiCleanup(static_cast<CURLM*>(_multi));
+  if (_globalInitialized) _curl->globalCleanup();
+}
+
+std::optional<QVRError> QVRCurlHTTPTransport::start() {
+  if (!_multi && _startFailure.empty()) {
+    _curl = QVRCurlLibrary::shared(&_startFailure);
+    if (_curl) {
+      _globalInitialized = _curl->globalInit(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+      if (_globalInitialized) _multi = _curl->multiInit();
+      if (!_multi) _startFailure = _globalInitialized ? "no multi handle" : "initialisation failed";
+    }
+  }
+  if (!_multi) {
+    return QVRURLError::make(QVRURLError::unknown, "libcurl could not start: " + _startFailure);
+  }
+  try {
+    _worker = std::thread([this] { work(); });
+  } catch (const std::system_error& error) {
+    return QVRURLError::make(QVRURLError::unknown, error.what());
+  }
+  return std::nullopt;
 }
 
 void QVRCurlHTTPTransport::fetch(QVRHTTPRequest request, Completion completion) {
   auto transfer = std::make_unique<Transfer>(std::move(request), std::move(completion),
                                              _options.maximumBodySize);
-  if (!_multi) {
-    transfer->complete(QVRURLError::make(QVRURLError::unknown, "libcurl could not start"));
-    return;
-  }
   std::optional<QVRError> failure;
   {
     std::lock_guard lock(_mutex);
-    if (!_worker.joinable()) {
-      try {
-        _worker = std::thread([this] { work(); });
-      } catch (const std::system_error& error) {
-        failure = QVRURLError::make(QVRURLError::unknown, error.what());
-      }
-    }
+    if (!_worker.joinable()) failure = start();
+    transfer->curl = _curl;
     if (!failure) _queued.push_back(std::move(transfer));
   }
   if (failure) {
@@ -279,11 +291,12 @@ void QVRCurlHTTPTransport::fetch(QVRHTTPRequest request, Completion completion) 
     return;
   }
   _queuedOrStopping.notify_one();
-  curl_multi_wakeup(static_cast<CURLM*>(_multi));
+  _curl->multiWakeup(static_cast<CURLM*>(_multi));
 }
 
 void QVRCurlHTTPTransport::work() {
   blockSignalsOfThisThread();
+  const QVRCurlLibrary& curl = *_curl;
   auto* multi = static_cast<CURLM*>(_multi);
   std::vector<std::unique_ptr<Transfer>> running;
   while (true) {
@@ -299,7 +312,7 @@ void QVRCurlHTTPTransport::work() {
     }
     if (stopping) {
       for (auto& transfer : running) {
-        curl_multi_remove_handle(multi, transfer->easy);
+        curl.multiRemoveHandle(multi, transfer->easy);
         transfer->complete(QVRURLError::make(QVRURLError::cancelled));
       }
       for (auto& transfer : arrived) transfer->complete(QVRURLError::make(QVRURLError::cancelled));
@@ -308,20 +321,20 @@ void QVRCurlHTTPTransport::work() {
     for (auto& transfer : arrived) {
       if (auto error = configure(*transfer, _options)) {
         transfer->complete(std::move(*error));
-      } else if (curl_multi_add_handle(multi, transfer->easy) != CURLM_OK) {
+      } else if (curl.multiAddHandle(multi, transfer->easy) != CURLM_OK) {
         transfer->complete(QVRURLError::make(QVRURLError::unknown, "libcurl refused the transfer"));
       } else {
         running.push_back(std::move(transfer));
       }
     }
     int stillRunning = 0;
-    curl_multi_perform(multi, &stillRunning);
+    curl.multiPerform(multi, &stillRunning);
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+    while (CURLMsg* message = curl.multiInfoRead(multi, &left)) {
       if (message->msg != CURLMSG_DONE) continue;
       CURL* easy = message->easy_handle;
       const CURLcode result = message->data.result;
-      curl_multi_remove_handle(multi, easy);
+      curl.multiRemoveHandle(multi, easy);
       const auto found = std::find_if(running.begin(), running.end(),
                                       [&](const auto& transfer) { return transfer->easy == easy; });
       if (found == running.end()) continue;
@@ -329,6 +342,6 @@ void QVRCurlHTTPTransport::work() {
       running.erase(found);
       transfer->complete(outcome(*transfer, result));
     }
-    if (!running.empty()) curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+    if (!running.empty()) curl.multiPoll(multi, nullptr, 0, 1000, nullptr);
   }
 }

@@ -6,15 +6,19 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "common/QVRHTTPTransport.h"
 
+struct QVRCurlLibrary;
+
 // The live transport: libcurl's multi interface on one worker thread, started on the first
 // fetch, so that any number of downloads run at once and the main thread never waits on the
 // network. Only http and https, also after redirects; certificates verified; the body limited
-// in size. Completions run on the worker thread.
+// in size. Completions run on the worker thread. libcurl is loaded by the first fetch; when it
+// cannot be, every fetch fails with the reason.
 class QVRCurlHTTPTransport final : public QVRHTTPTransport {
  public:
   struct Options {
@@ -39,9 +43,14 @@ class QVRCurlHTTPTransport final : public QVRHTTPTransport {
   struct Transfer;
 
  private:
+  // Loads and initialises libcurl and starts the worker (under the lock, once); the error that
+  // keeps the transport from working.
+  std::optional<QVRError> start();
   void work();
 
   Options _options;
+  const QVRCurlLibrary* _curl = nullptr;
+  std::string _startFailure;
   bool _globalInitialized = false;
   void* _multi = nullptr;  // CURLM, kept out of this header
 
