@@ -54,29 +54,17 @@ QVRResult<std::optional<QVRPropertyList::Dictionary>> QVRConfiguration::override
   return {std::nullopt, QVRArchiveError::unexpectedRoot("the configuration is no dictionary")};
 }
 
-QVRPropertyList::Dictionary QVRConfiguration::readValues() const {
-  QVRPropertyList::Dictionary result;
+QVRConfiguration::Sources QVRConfiguration::readSources() const {
+  Sources sources;
   if (_bundledDirectory) {
-    std::vector<std::filesystem::path> files;
     std::error_code error;
     for (std::filesystem::directory_iterator entry(*_bundledDirectory, error), end;
          !error && entry != end; entry.increment(error)) {
       const std::string name = entry->path().filename().string();
       if (name.size() > kExtension.size() && name.ends_with(kExtension)) {
-        files.push_back(entry->path());
+        sources.bundledFiles.emplace(name.substr(0, name.size() - kExtension.size()),
+                                     entry->path());
       }
-    }
-    std::sort(files.begin(), files.end());
-    for (const auto& file : files) {
-      const std::string name = file.filename().string();
-      auto read = readPropertyList(file);
-      if (!read.value) {
-        QVRLogger::logError(read.error.value_or(QVRError("", 0)),
-                            "Ignoring bundled configuration " + name);
-        continue;
-      }
-      result.insert_or_assign(name.substr(0, name.size() - kExtension.size()),
-                              std::move(*read.value));
     }
   }
   if (_userFile) {
@@ -84,7 +72,7 @@ QVRPropertyList::Dictionary QVRConfiguration::readValues() const {
     if (contents.value) {
       auto overrides = overridesFromData(*contents.value);
       if (overrides.value) {
-        for (auto& [key, value] : *overrides.value) result.insert_or_assign(key, std::move(value));
+        sources.overrides = std::move(*overrides.value);
       } else {
         QVRLogger::logError(
             overrides.error.value_or(QVRArchiveError::malformed("unreadable")).error(),
@@ -94,18 +82,59 @@ QVRPropertyList::Dictionary QVRConfiguration::readValues() const {
       QVRLogger::logError(*contents.error, "Ignoring configuration file " + _userFile->string());
     }
   }
+  return sources;
+}
+
+std::optional<QVRPropertyList> QVRConfiguration::readValue(const Sources& sources,
+                                                           std::string_view key) {
+  if (const auto found = sources.overrides.find(key); found != sources.overrides.end()) {
+    return found->second;
+  }
+  const auto file = sources.bundledFiles.find(key);
+  if (file == sources.bundledFiles.end()) return std::nullopt;
+  auto read = readPropertyList(file->second);
+  if (!read.value) {
+    QVRLogger::logError(read.error.value_or(QVRError("", 0)),
+                        "Ignoring bundled configuration " + file->second.filename().string());
+  }
+  return std::move(read.value);
+}
+
+QVRPropertyList::Dictionary QVRConfiguration::readValues() const {
+  const Sources sources = readSources();
+  std::set<std::string_view> keys;
+  for (const auto& [key, path] : sources.bundledFiles) keys.insert(key);
+  for (const auto& [key, value] : sources.overrides) keys.insert(key);
+  QVRPropertyList::Dictionary result;
+  for (std::string_view key : keys) {
+    if (auto value = readValue(sources, key)) result.emplace(key, std::move(*value));
+  }
   return result;
 }
 
+void QVRConfiguration::readKeyOnce(std::string_view key) {
+  if (_complete || _readKeys.contains(key)) return;
+  if (!_sources) _sources = readSources();
+  _readKeys.emplace(key);
+  if (auto value = readValue(*_sources, key)) _values.emplace(key, std::move(*value));
+}
+
 const QVRPropertyList::Dictionary& QVRConfiguration::values() {
-  if (!_values) _values = readValues();
-  return *_values;
+  if (!_complete) {
+    if (!_sources) _sources = readSources();
+    for (const auto& [key, path] : _sources->bundledFiles) readKeyOnce(key);
+    for (const auto& [key, value] : _sources->overrides) readKeyOnce(key);
+    _complete = true;
+    _sources.reset();
+    _readKeys.clear();
+  }
+  return _values;
 }
 
 const QVRPropertyList* QVRConfiguration::objectForKey(std::string_view key) {
-  const auto& current = values();
-  const auto found = current.find(key);
-  return found == current.end() ? nullptr : &found->second;
+  readKeyOnce(key);
+  const auto found = _values.find(key);
+  return found == _values.end() ? nullptr : &found->second;
 }
 
 void QVRConfiguration::reload() {
@@ -129,7 +158,8 @@ void QVRConfiguration::setValue(std::string_view key, std::optional<QVRPropertyL
 }
 
 void QVRConfiguration::apply(QVRPropertyList::Dictionary values) {
-  const bool changed = !_values || *_values != values;
+  const bool changed = _values != values;
   _values = std::move(values);
+  _complete = true;
   if (changed) QVREnvironment::current().notificationCenter().post(QVRConfigurationDidChange, this);
 }

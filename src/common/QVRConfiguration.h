@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "common/QVRPropertyList.h"
@@ -21,6 +24,9 @@ inline constexpr std::string_view QVRConfigurationDidChange = "QVRConfigurationD
 // first use. A file that cannot be read (malformed, hostile, or a user file that is no
 // dictionary) is logged and left out: a bundled file's key then has no value, and without the
 // user's file the bundled values stand.
+//
+// A key is read when it is first asked for (the unit catalogue's file alone takes longer to parse
+// than a calculation, and most runs never need it); values() and the changes read them all.
 class QVRConfiguration {
  public:
   static constexpr std::string_view userFileName = "Configuration.plist";
@@ -53,10 +59,24 @@ class QVRConfiguration {
       std::span<const std::uint8_t> bytes);
 
  private:
+  // Where the values come from: the bundled file of each key and the user's overrides (read).
+  struct Sources {
+    std::map<std::string, std::filesystem::path, std::less<>> bundledFiles;
+    QVRPropertyList::Dictionary overrides;
+  };
+  Sources readSources() const;
+  // The value of `key` from `sources`, the override first; none (logged when a file fails).
+  static std::optional<QVRPropertyList> readValue(const Sources& sources, std::string_view key);
   QVRPropertyList::Dictionary readValues() const;
+  // Reads `key` into the values unless it was read before or all of them were.
+  void readKeyOnce(std::string_view key);
   void apply(QVRPropertyList::Dictionary values);
 
   std::optional<std::filesystem::path> _bundledDirectory;
   std::optional<std::filesystem::path> _userFile;
-  std::optional<QVRPropertyList::Dictionary> _values;
+  // Read so far: every value once `_complete`, else those of `_readKeys`.
+  QVRPropertyList::Dictionary _values;
+  bool _complete = false;
+  std::optional<Sources> _sources;
+  std::set<std::string, std::less<>> _readKeys;
 };

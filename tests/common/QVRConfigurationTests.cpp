@@ -100,6 +100,21 @@ TEST_F(QVRConfigurationTests, AnUnreadableUserFileIsLoggedAndTheBundledValuesSta
   }
 }
 
+// A key's file is read when the key is first asked for; reading all of them later keeps the
+// values handed out, and a bundled file that cannot be read is logged once and left out.
+TEST_F(QVRConfigurationTests, KeysAreReadOnFirstUseAndAnUnreadableBundledFileIsLeftOut) {
+  auto config = configuration();
+  writeBytes("<plist><array><string>cut", bundled() / "broken.plist");
+  const QVRPropertyList* constants = config->objectForKey("constants");
+  EXPECT_FALSE(config->objectForKey("broken") || config->objectForKey("missing"));
+  ASSERT_EQ(log().records().size(), 1u);
+  EXPECT_EQ(log().records()[0].message, "Ignoring bundled configuration broken.plist");
+  EXPECT_EQ(config->values().size(), 2u);
+  EXPECT_EQ(config->objectForKey("constants"), constants);
+  EXPECT_EQ(firstEntry(constants, "title"), QVRPropertyList("pi"));
+  EXPECT_EQ(log().records().size(), 1u);
+}
+
 TEST_F(QVRConfigurationTests, DidChangeAnnouncesNewValuesAndOnlyNewOnes) {
   auto config = configuration();
   config->objectForKey("constants");
