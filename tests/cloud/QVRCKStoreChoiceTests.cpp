@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "cloud/QVRCKCloudService.h"
-#include "cloud/QVRCKContainer.h"
 #include "cloud/QVRCKCredentials.h"
 #include "cloud/QVRCKStoreChoice.h"
-#include "cloud/QVRCKWebDAVDatabase.h"
 #include "common/QVRFileWriter.h"
 #include "support/TallixTest.h"
 
@@ -58,22 +55,6 @@ TEST_F(QVRCKStoreChoiceTests, TheConfigurationChoosesTheStore) {
     EXPECT_EQ(choice.credentials(), each.credentials);
     EXPECT_EQ(choice.description().find("secret"), std::string::npos);
   }
-}
-
-// What the choice installs besides the directory store (which the sync command's test installs):
-// off turns the documents' cloud off; a URL puts a WebDAV store behind the containers.
-TEST_F(QVRCKStoreChoiceTests, InstallsTheChosenStoreInTheEnvironment) {
-  const auto support = environment().applicationSupportDirectory();
-  const QVRPropertyList off("off"), url("http://127.0.0.1:1/dav/");
-  QVRCKStoreChoice::fromConfiguration(&off, support, home()).install(nullptr);
-  EXPECT_TRUE(QVRCKCloudService::shared().iCloudDisabled());
-  EXPECT_FALSE(QVRCKContainer::defaultContainer()->privateCloudDatabase());
-
-  QVRCKStoreChoice::fromConfiguration(&url, support, home()).install(nullptr);
-  auto* webDAV = dynamic_cast<QVRCKWebDAVDatabase*>(
-      QVRCKContainer::defaultContainer()->privateCloudDatabase());
-  ASSERT_TRUE(webDAV);
-  EXPECT_EQ(webDAV->collectionURL(), "http://127.0.0.1:1/dav/");
 }
 
 TEST(QVRCKCredentials, NetrcEntriesAndTheAuthorizationHeader) {

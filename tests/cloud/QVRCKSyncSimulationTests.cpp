@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <random>
@@ -19,9 +18,7 @@
 
 #include "cloud/QVRCKCloudService.h"
 #include "cloud/QVRCKMemoryDatabase.h"
-#include "common/QVRData.h"
 #include "common/QVREnvironment.h"
-#include "common/QVRFileReader.h"
 #include "common/QVRLogger.h"
 #include "common/QVRMemoryLogSink.h"
 #include "common/QVRVirtualRunLoop.h"

@@ -72,14 +72,6 @@ TEST_P(QVRCKWebDAVApacheTests, KeepsTheContractOfConditionalSaves) {
 INSTANTIATE_TEST_SUITE_P(LocksOrNot, QVRCKWebDAVApacheTests, testing::Bool(),
                          [](const auto& info) { return info.param ? "Locks" : "NoLocks"; });
 
-// Clients on connections of their own lose no update under the server's locks.
-TEST_F(QVRCKWebDAVDatabaseTests, ConcurrentReadModifyWriteLosesNothingUnderLocks) {
-  LoopbackApache apache;
-  SKIP_WITHOUT_APACHE(apache);
-  QVRCKExpectNoLostIncrements([&] { return makeDatabase(apache.origin() + "/dav/"); }, scratch(), 3,
-                              8);
-}
-
 // The user's password reaches the server and nothing else: wrong or missing credentials are
 // "not authenticated", and no error text or log line holds the password.
 TEST_F(QVRCKWebDAVDatabaseTests, CredentialsOpenThePrivateCollectionAndStayOutOfTexts) {

@@ -116,14 +116,6 @@ TEST_F(QVRTallixArrayMergerTests, AComparisonThatRaisesGivesNoListAndIsLogged) {
       Strings{"Failed to merge (a, !) with (c): NSInternalInconsistencyException: cannot compare"});
 }
 
-// Ranges at the end of the index space neither wrap nor trap.
-TEST_F(QVRTallixArrayMergerTests, RangesAtTheEndOfTheIndexSpace) {
-  const Action huge = insert({kNotFound - 1, 5}, {18446744073709551615u, 3});
-  EXPECT_EQ(huge.description(), "Insert from {18446744073709551615, 3} at 9223372036854775806");
-  EXPECT_EQ(huge.sourceIndexSet().count(), 1u);
-  EXPECT_EQ(huge.targetIndexSet().count(), 0u);
-}
-
 // For random lists over small alphabets (many shared runs and ties), the actions turn the
 // source into the target and are exactly those of the plain search.
 TEST_F(QVRTallixArrayMergerTests, ActionsTurnTheSourceIntoTheTargetAndMatchThePlainSearch) {
