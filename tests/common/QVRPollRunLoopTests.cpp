@@ -3,14 +3,11 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "common/QVRException.h"
 #include "common/QVRPollRunLoop.h"
 
 using namespace std::chrono_literals;
@@ -44,36 +41,6 @@ TEST_F(QVRPollRunLoopTests, BlocksMayInvalidateTimersAndScheduleNewOnes) {
   for (int i = 0; i < 11; ++i) advanceAndRun(1s);
   EXPECT_EQ(events,
             (std::vector<std::string>{"first", "handed over by a timer", "second", "second"}));
-}
-
-TEST_F(QVRPollRunLoopTests, TerminateRunsPendingBlocksTerminatingTimersThenTheirBlocks) {
-  auto upload = loop.scheduledTimer(120s, true, [&] { events.push_back("upload"); });
-  auto save = loop.scheduledTimer(10s, true, [&] {
-    events.push_back("save");
-    loop.dispatchMain([&] { events.push_back("after save"); });
-  });
-  auto poll = loop.scheduledTimer(1s, false, [&] { events.push_back("poll"); });
-  auto stopped = loop.scheduledTimer(10s, true, [&] { events.push_back("stopped"); });
-  stopped.invalidate();
-  {
-    auto dropped = loop.scheduledTimer(10s, true, [&] { events.push_back("dropped"); });
-  }
-  advanceAndRun(1s);  // the poll fires, and the heap is no longer in scheduling order
-  events.clear();
-  loop.dispatchMain([&] { events.push_back("pending"); });
-  loop.terminate();
-  EXPECT_EQ(events, (std::vector<std::string>{"pending", "upload", "save", "after save"}))
-      << "terminating timers run in the order they were scheduled";
-}
-
-TEST_F(QVRPollRunLoopTests, ABlockThatThrowsLeavesTheLaterBlocksQueued) {
-  loop.dispatchMain([] { throw QVRException("NSGenericException", "from a block"); });
-  loop.dispatchMain([&] { events.push_back("later"); });
-  EXPECT_THROW(loop.runOnce(0ms), QVRException);
-  EXPECT_TRUE(events.empty());
-  EXPECT_TRUE(loop.runOnce(0ms));
-  EXPECT_EQ(events, std::vector<std::string>{"later"});
-  EXPECT_FALSE(loop.runOnce(0ms));
 }
 
 TEST_F(QVRPollRunLoopTests, BlocksFromManyThreadsRunOnTheLoopThreadInEachThreadsOrder) {
