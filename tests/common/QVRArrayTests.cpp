@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <random>
 #include <set>
 #include <string>
@@ -11,32 +10,6 @@
 #include "support/SeededRandom.h"
 
 namespace {
-
-// Strings equal without regard to case, with a hash that agrees.
-struct CaseFolded {
-  static std::string folded(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  }
-  std::size_t operator()(const std::string& s) const { return std::hash<std::string>()(folded(s)); }
-  bool operator()(const std::string& a, const std::string& b) const {
-    return folded(a) == folded(b);
-  }
-};
-
-TEST(QVRArray, PrefixesAndMergesWithTheGivenEquality) {
-  const std::vector<std::string> names{"Alpha", "beta"};
-  EXPECT_TRUE(QVRArray::hasPrefix(names, {"ALPHA", "Beta"}, CaseFolded{}));
-  EXPECT_FALSE(QVRArray::hasPrefix(names, {"ALPHA", "Beta"}));
-  EXPECT_FALSE(QVRArray::hasPrefix(names, {"Alpha", "beta", "gamma"}));
-  const std::vector<std::string> server{"One", "Two"}, local{"one", "Three", "TWO"};
-  EXPECT_EQ(QVRArray::arrayByMergingWithArray(server, local, CaseFolded{}, CaseFolded{}),
-            (std::vector<std::string>{"One", "Three", "Two"}))
-      << "shared elements keep the server's copy";
-  // No local list counts as an empty one: the server's, without its repeats.
-  EXPECT_EQ(QVRArray::arrayByMergingWithArray<int>({1, 2, 1, 2}, nullptr),
-            (std::vector<int>{1, 2}));
-}
 
 // The rule as first written: a list with a cursor, found by linear search, inserted in place.
 std::vector<int> mergeByTheBook(const std::vector<int>& server, const std::vector<int>& local) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "common/QVRPropertyListReader.h"

@@ -4,15 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "common/QVRBundle.h"
 #include "common/QVRFileReader.h"
-#include "common/QVRFileWriter.h"
 #include "common/QVRPropertyListReader.h"
 #include "common/QVRStringsTableParser.h"
-#include "support/PropertyListTesting.h"
 #include "support/TallixTest.h"
 
-using PropertyListTesting::bytesOf;
 using namespace std::string_literals;
 
 namespace {
@@ -20,16 +16,6 @@ namespace {
 class QVRBundleTests : public TallixTest {
  protected:
   std::filesystem::path resources() { return *environment().resourcesDirectory(); }
-
-  // A bundle over a private resources folder with the given tables.
-  std::unique_ptr<QVRBundle> bundleWith(
-      const std::vector<std::pair<std::string, std::string>>& files, std::string locale) {
-    const auto folder = environment().applicationSupportDirectory() / "Resources";
-    for (const auto& [name, contents] : files) {
-      EXPECT_FALSE(QVRFileWriter::writeAtomically(folder / name, bytesOf(contents)));
-    }
-    return std::make_unique<QVRBundle>(folder, [locale] { return locale; });
-  }
 };
 
 }  // namespace
@@ -57,44 +43,6 @@ TEST_F(QVRBundleTests, EveryBundledFileReads) {
   }
   EXPECT_EQ(lists, 2u);
   EXPECT_GE(tables, 50u);
-}
-
-TEST_F(QVRBundleTests, TextsFollowTheUsersLanguageThenEnglishThenTheKey) {
-  // clang-format off
-  struct Case { const char* locale; const char* key; const char* table; const char* expected; };
-  const std::vector<Case> cases = {
-      {"en_US", "Metre", "Length", "Meter"},
-      {"en_GB", "Metre", "Length", "Metre"},
-      {"de_DE", "no such key", "Length", "no such key"},
-      {"de_DE", "Metre", "NoSuchTable", "Metre"},
-      {"de_DE", "Metre", "../en.lproj/Length", "Metre"},
-  };
-  // clang-format on
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(std::string(testCase.locale) + " " + testCase.key);
-    environment().setLocaleIdentifier(testCase.locale);
-    EXPECT_EQ(QVRBundle::mainBundle().localizedString(testCase.key, testCase.table),
-              testCase.expected);
-  }
-  EXPECT_TRUE(log().records().empty());
-}
-
-TEST_F(QVRBundleTests, TablesAreReadOnceAndABrokenTableIsLoggedAndFallsBack) {
-  auto bundle = bundleWith(
-      {{"en.lproj/T.strings", "\"a\" = \"English\";"}, {"de.lproj/T.strings", "\"a\" = \"broken"}},
-      "de_DE");
-  EXPECT_EQ(bundle->localizedString("a", "T"), "English");
-  ASSERT_EQ(log().records().size(), 1u);
-  EXPECT_EQ(
-      log().records()[0].message,
-      "Reading strings table " +
-          (environment().applicationSupportDirectory() / "Resources/de.lproj/T.strings").string());
-  // Read once: a changed file is not seen by this bundle, nor logged again.
-  ASSERT_FALSE(QVRFileWriter::writeAtomically(
-      environment().applicationSupportDirectory() / "Resources/en.lproj/T.strings",
-      bytesOf("\"a\" = \"changed\";")));
-  EXPECT_EQ(bundle->localizedString("a", "T"), "English");
-  EXPECT_EQ(log().records().size(), 1u);
 }
 
 // The tables themselves: the parser of the bundle's .strings files.

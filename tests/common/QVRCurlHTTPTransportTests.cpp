@@ -171,7 +171,6 @@ TEST(QVRHTTPResponse, HeaderLinesAsLibcurlHandsThemOver) {
        {"HTTP/1.1 302 Found\r\n", "Location: /b\r\n", "\r\n", "HTTP/1.1 200 OK\r\n", "A: 1\r\n"},
        200,
        {{"A", "1"}}},
-      {"interim 100", {"HTTP/1.1 100 Continue\r\n", "\r\n", "HTTP/2 201\r\n", "B: 2\r\n"}, 201, {{"B", "2"}}},
       {"blanks around the value, none left inside", {"X:   a b \t\r\n", "Y:\r\n"}, 200, {{"X", "a b"}, {"Y", ""}}},
       {"folded continuation", {"X: one\r\n", " two\r\n", "\tthree\r\n"}, 200, {{"X", "one two three"}}},
       {"no colon, bad names", {"garbage\r\n", ": empty name\r\n", "Bad Name: v\r\n", "Ok: v"}, 200, {{"Ok", "v"}}},

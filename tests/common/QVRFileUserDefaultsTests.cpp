@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +8,6 @@
 
 #include "common/QVRFileUserDefaults.h"
 #include "common/QVRFileWriter.h"
-#include "common/QVRPropertyListWriter.h"
 #include "support/PropertyListTesting.h"
 #include "support/TallixTest.h"
 
@@ -29,31 +27,9 @@ class QVRFileUserDefaultsTests : public TallixTest {
     std::ifstream stream(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
   }
-  ino_t inode(const std::filesystem::path& file) {
-    struct stat status {};
-    return ::stat(file.c_str(), &status) == 0 ? status.st_ino : 0;
-  }
 };
 
 }  // namespace
-
-TEST_F(QVRFileUserDefaultsTests, ValuesPersistAndUnchangedValuesAreNotWritten) {
-  const QVRPropertyList list = QVRPropertyList::Array{"a", std::int64_t{1}, 2.5};
-  QVRFileUserDefaults defaults(path());
-  defaults.setBool("soundsEnabled", false);
-  defaults.setObject("list", list);
-  defaults.setObject("gone", std::int64_t{3});
-  defaults.removeObjectForKey("gone");
-  const ino_t written = inode(path());
-  defaults.setBool("soundsEnabled", false);
-  defaults.removeObjectForKey("never there");
-  EXPECT_EQ(inode(path()), written);
-  EXPECT_EQ(contents(path()).rfind("<?xml", 0), 0u);
-  QVRFileUserDefaults again(path());
-  EXPECT_EQ(again.objectForKey("soundsEnabled"), QVRPropertyList(false));
-  EXPECT_EQ(again.objectForKey("list"), list);
-  EXPECT_FALSE(again.objectForKey("gone"));
-}
 
 // Whatever the file holds that is no dictionary is moved aside, logged, and the defaults start
 // empty; the next change writes a fresh file and leaves the old bytes where they were put.
@@ -85,33 +61,6 @@ TEST_F(QVRFileUserDefaultsTests, AnUnreadableFileIsKeptAsideAndNeverOverwritten)
   write(path(), "again");
   QVRFileUserDefaults(path()).objectForKey("x");
   EXPECT_EQ(contents(folder() / "defaults.plist.corrupt-20260101T000000Z-1"), "again");
-}
-
-// A file that cannot be written is logged and the value kept for the run; one that cannot be
-// read is never overwritten.
-TEST_F(QVRFileUserDefaultsTests, FilesThatCannotBeWrittenOrReadKeepTheValueForTheRun) {
-  write(folder() / "not a directory", "x");
-  std::filesystem::create_directories(path() / "inside");
-  const auto impossible = folder() / "not a directory" / "defaults.plist";
-  const struct {
-    std::filesystem::path file;
-    std::string message;
-    bool writable;
-  } cases[] = {
-      {impossible, "Writing user defaults " + impossible.string(), true},
-      {path(), "Reading user defaults " + path().string() + "; changes will not be saved", false},
-  };
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.message);
-    log().clear();
-    QVRFileUserDefaults defaults(testCase.file);
-    defaults.setBool("currencyMode", true);
-    EXPECT_TRUE(defaults.boolForKey("currencyMode"));
-    EXPECT_EQ(defaults.isWritable(), testCase.writable);
-    ASSERT_EQ(log().records().size(), 1u);
-    EXPECT_EQ(log().records()[0].message, testCase.message);
-  }
-  EXPECT_TRUE(std::filesystem::is_directory(path() / "inside"));
 }
 
 TEST(QVRFileUserDefaults, DefaultPathFollowsTheDataRootAndTheXDGVariables) {

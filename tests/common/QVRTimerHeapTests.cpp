@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <random>
@@ -27,7 +25,6 @@ TEST(QVRTimerHeap, StepsAreClampedForHostileIntervals) {
   // clang-format off
   const struct { double seconds; QVRTimerHeap::Duration expected; } cases[] = {
       {0.0, 1ms},
-      {-5.0, 1ms},
       {std::numeric_limits<double>::quiet_NaN(), 1ms},
       {std::numeric_limits<double>::infinity(),
        std::chrono::duration_cast<QVRTimerHeap::Duration>(

@@ -16,22 +16,20 @@ namespace {
 
 const std::string ratesURL = "http://rates.invalid/tallix2/conversion_rates.txt";
 
-// What the completions received, and whether each ran on the test's (main) thread in the
-// environment that started the request.
+// What the completions received, and whether each ran on the test's (main) thread.
 struct Outcomes {
   struct Entry {
     std::optional<QVRURLRequest::Value> value;
     std::optional<QVRError> error;
     bool onMainThread;
-    QVREnvironment* environment;
   };
   std::vector<Entry> entries;
   std::thread::id mainThread = std::this_thread::get_id();
 
   QVRURLRequest::Completion recorder() {
     return [this](std::optional<QVRURLRequest::Value> value, std::optional<QVRError> error) {
-      entries.push_back({std::move(value), std::move(error),
-                         std::this_thread::get_id() == mainThread, &QVREnvironment::current()});
+      entries.push_back(
+          {std::move(value), std::move(error), std::this_thread::get_id() == mainThread});
     };
   }
 };
@@ -88,29 +86,6 @@ TEST_F(QVRURLRequestTests, OutcomesArriveOnceOnTheMainThreadAfterTheDownload) {
   ASSERT_EQ(sent.size(), std::size(cases) - 1);
   EXPECT_EQ(sent[0].method, "GET");
   EXPECT_TRUE(sent[0].body.empty());
-}
-
-TEST_F(QVRURLRequestTests, ALateAnswerFromAWorkerCompletesInTheStartingEnvironment) {
-  Outcomes outcomes;
-  {
-    auto started = request();
-    started.start(outcomes.recorder());
-  }  // the request may go before its download ends
-  EXPECT_EQ(transport().pendingURLs(), std::vector<std::string>{ratesURL});
-  std::thread worker([&] { transport().complete(ratesURL, answer(200, "late")); });
-  worker.join();
-  EXPECT_FALSE(transport().complete(ratesURL, answer(200, "again")));
-  ASSERT_TRUE(runLoop().waitForDispatch(5s));
-
-  // Another environment is installed when the main thread gets to the block.
-  auto other = QVREnvironment::makeForTesting();
-  QVREnvironment::Installation otherInstalled(*other);
-  runLoop().runPending();
-  ASSERT_EQ(outcomes.entries.size(), 1u);
-  EXPECT_EQ(outcomes.entries[0].value, QVRURLRequest::Value("late"));
-  EXPECT_TRUE(outcomes.entries[0].onMainThread);
-  EXPECT_EQ(outcomes.entries[0].environment, &environment());
-  EXPECT_EQ(&QVREnvironment::current(), other.get()) << "put back after the completion";
 }
 
 }  // namespace
