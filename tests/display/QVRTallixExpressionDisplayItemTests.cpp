@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,8 +11,6 @@
 #include "display/QVRGlyphLayoutEngine.h"
 #include "display/QVRTallixExpressionDisplayItem.h"
 #include "display/QVRTerminalCellLayoutEngine.h"
-#include "expression/QVRTallixExpression.h"
-#include "support/KeyTyping.h"
 #include "support/SeededRandom.h"
 #include "support/TallixTest.h"
 
@@ -57,18 +54,6 @@ class ScriptedEngine final : public QVRTextLayoutEngine {
     return found == images.end() ? std::nullopt : std::optional<double>(found->second);
   }
 };
-
-std::unique_ptr<QVRTallixExpression> typed(const std::string& keys) {
-  auto expression = std::make_unique<QVRTallixExpression>();
-  KeyTyping::type(*expression, keys);
-  return expression;
-}
-
-std::string names(const Items& items) {
-  std::string text;
-  for (const Item& item : items) text += (text.empty() ? "" : " ") + item.name().value_or("?");
-  return text;
-}
 
 Item digit(const char* text) {
   return Item::initWithDigit(text);
@@ -176,13 +161,5 @@ TEST_P(DisplayLayoutOnEngine, HostileItemsStayInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DisplayLayoutOnEngine, ::testing::Values("cells", "glyphs"));
-
-TEST_F(QVRTallixExpressionDisplayItemTest, NegativeTypedNumberSplitsAtTheLocalesComma) {
-  environment().setLocaleIdentifier("de_DE");
-  const Items items = Item::displayItemsFromExpression(
-      *typed("12.5±"), QVRTallixTextAttributes(QVRTerminalCellLayoutEngine::sharedEngine()));
-  EXPECT_EQ(names(items), "- 1 2 , 5");
-  for (std::size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i].frame().x, double(i));
-}
 
 }  // namespace

@@ -38,10 +38,8 @@ TEST(QVRTallixDecimalText, ReadsTheNumberAtTheStartOfText) {
       {"1.5", "", "1", "none"},
       {"", ".", "none", "none"},
       {"\xC2", ".", "none", "none"},
-      // Too small: zero; just past the largest: none.
+      // An exponent far beyond any digits' reach (the property test has the range's ends).
       {"0e99999999999", ".", "0", "0"},
-      {"4.99999999999999999999999999999999999999995e-129", ".", "0", "0"},
-      {"340282366920938463463374607431768211456e127", ".", "none", "none"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string("\"") + c.text + "\" with \"" + c.separator + "\"");

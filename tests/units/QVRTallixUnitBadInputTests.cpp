@@ -121,7 +121,16 @@ TEST_F(QVRTallixUnitBadInputTests, CorruptArchivedUnitsAndCategoriesDecodeToNone
   QVRKeyedArchiver archiver;
   archiver.encodeObject(QVRKeyedArchiver::rootKey, *category->unitNamed("kilometre"));
   const QVRPropertyList good = archiver.archivedPropertyList();
-  ASSERT_NE(decodeUnit(good), nullptr);
+  // Intact, the unit comes back with a category of its own that lists it and converts.
+  const auto copy = decodeUnit(good);
+  ASSERT_TRUE(copy && copy->category());
+  EXPECT_EQ(copy->description(), "kilometre from=(null) to=X 1000 *");
+  EXPECT_EQ(copy->category()->description(), category->description());
+  EXPECT_EQ(copy->category()->unitNamed("kilometre"), copy.get());
+  const QVRTallixNumber two = number("2");
+  EXPECT_EQ(QVRTallixUnit::convertNumber(&two, copy.get(), copy->category()->unitNamed("metre"))
+                ->decimalNumber(),
+            decimal("2000"));
   // Finds the record that holds `key` and changes it.
   using Change = std::function<void(QVRPropertyList::Dictionary&)>;
   const auto changed = [&](std::string_view key, const Change& change) {

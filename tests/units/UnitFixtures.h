@@ -27,10 +27,7 @@ inline QVRTallixNumber number(std::string_view text) {
 
 // Optional keys of a unit entry.
 struct UnitKeys {
-  std::optional<std::string> title{};
   std::optional<std::string> symbol{};
-  std::optional<std::string> modifier{};
-  std::optional<bool> hidden{};
 };
 
 // Sets `key` when the value is given.
@@ -41,8 +38,7 @@ inline void setIf(Dictionary& entry, const char* key, const auto& value) {
 inline Dictionary unitEntry(std::string_view className, std::string_view name,
                             const UnitKeys& keys) {
   Dictionary entry{{"class", className}, {"name", name}};
-  setIf(entry, "title", keys.title), setIf(entry, "symbol", keys.symbol);
-  setIf(entry, "modifier", keys.modifier), setIf(entry, "hidden", keys.hidden);
+  setIf(entry, "symbol", keys.symbol);
   return entry;
 }
 
@@ -63,13 +59,12 @@ inline Dictionary formulaUnit(std::string_view name, std::optional<std::string> 
 struct CategoryKeys {
   std::optional<std::string> defaultFrom{};
   std::optional<std::string> defaultTo{};
-  std::optional<int> precision{};
 };
 
 inline Dictionary categoryEntry(std::string_view name, Array units, const CategoryKeys& keys = {}) {
   Dictionary entry{{"name", name}, {"units", std::move(units)}};
   setIf(entry, "defaultFromUnitName", keys.defaultFrom);
-  setIf(entry, "defaultToUnitName", keys.defaultTo), setIf(entry, "precision", keys.precision);
+  setIf(entry, "defaultToUnitName", keys.defaultTo);
   return entry;
 }
 
@@ -91,13 +86,6 @@ inline void useCatalogue(Array categories) {
 // A category made directly, outside the catalogue.
 inline std::unique_ptr<QVRTallixUnitCategory> makeCategory(const Dictionary& entry) {
   return QVRTallixUnitCategory::initWithDictionary(entry, std::nullopt);
-}
-
-// The unit named `name` of `category`; fails the test when there is none.
-inline QVRTallixUnit& unit(const QVRTallixUnitCategory& category, std::string_view name) {
-  QVRTallixUnit* found = category.unitNamed(name);
-  if (!found) throw std::runtime_error("no unit named " + std::string(name));
-  return *found;
 }
 
 }  // namespace UnitFixtures

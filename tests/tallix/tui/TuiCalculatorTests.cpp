@@ -1,6 +1,7 @@
 // The full-screen calculator's state machine without a terminal: keys in, the current
-// expression, the key name being typed and the tape out. Pasting and copying, and picking from
-// the tape, go through a real terminal in TuiTmuxTests.
+// expression, the key name being typed and the tape out. Pasting and copying, and browsing and
+// picking from the tape, go through a real terminal in TuiTmuxTests; random keys, the tape's
+// among them, at every size in TuiFrameTests.
 
 #include <gtest/gtest.h>
 
@@ -51,9 +52,8 @@ TEST_F(TuiCalculatorTests, KeysEditTheExpressionAndEnterSavesToTheTape) {
     const char* tape;
     const char* message;  // the start of the message
   } cases[] = {
-      // = is Enter; the result goes on with an operator, a digit starts afresh.
-      {"2*3=*4<Enter>5", "5 = 5", "", "2 × 3 = 6|6 × 4 = 24", ""},
-      // Delete takes a digit, then the operator.
+      // (= as Enter, and going on from the result, are on the tmux screens.) Delete takes a
+      // digit, then the operator.
       {"12+34<BS><BS><BS>", "12 = 12", "", "", ""},
       // Key names: typed when no name continues them, else at the next character; Backspace
       // edits the name, not the expression; an unknown name is dropped with a message.
@@ -81,42 +81,6 @@ TEST_F(TuiCalculatorTests, KeysEditTheExpressionAndEnterSavesToTheTape) {
     EXPECT_EQ(tapeText(), testCase.tape);
     EXPECT_EQ(calculator.message().substr(0, std::string(testCase.message).size()),
               testCase.message);
-  }
-}
-
-TEST_F(TuiCalculatorTests, TheTapeIsBrowsedAndItsResultsTakenBack) {
-  const struct {
-    const char* script;
-    TuiFocus focus;
-    std::optional<std::size_t> selection;
-    const char* expression;
-    const char* tape;
-  } cases[] = {
-      // (Taking an entry's result back after an operator is the tmux test's.)
-      // The selection stays within the tape.
-      {"<Tab><Up><Up><Up><Up><Up>", TuiFocus::tape, 0, "0 = 0", "1 + 1 = 2|2 + 2 = 4|3 + 3 = 6"},
-      {"<Tab><Home><Down><Down><Down><PgDn>k", TuiFocus::tape, 1, "0 = 0",
-       "1 + 1 = 2|2 + 2 = 4|3 + 3 = 6"},
-      // Favorites and removal, down to an empty tape.
-      {"<Tab><Del><Del><Del><Del><Enter>", TuiFocus::tape, std::nullopt, "0 = 0", ""},
-      // Typing in the tape goes to the expression; the help panel takes the keys until closed.
-      {"<Tab>7", TuiFocus::expression, 2, "7 = 7", "1 + 1 = 2|2 + 2 = 4|3 + 3 = 6"},
-      {"<Tab>?<Enter>", TuiFocus::tape, 2, "0 = 0", "1 + 1 = 2|2 + 2 = 4|3 + 3 = 6"},
-  };
-  for (const auto& testCase : cases) {
-    SCOPED_TRACE(testCase.script);
-    QVRTallixTape::tape().removeAllExpressions();
-    QVRTallixExpression::setCurrentExpression(std::make_shared<QVRTallixExpression>());
-    TuiCalculator fresh;
-    fresh.resize(80, 24);
-    for (const char* calculation : {"1+1<Enter>", "2+2<Enter>", "3+3<Enter><Esc>"}) {
-      for (const auto& input : tuiInputs(calculation)) fresh.handle(input);
-    }
-    for (const auto& input : tuiInputs(testCase.script)) fresh.handle(input);
-    EXPECT_EQ(fresh.focus(), testCase.focus);
-    EXPECT_EQ(fresh.tapeSelection(), testCase.selection);
-    EXPECT_EQ(fresh.expression().stringDescription(), testCase.expression);
-    EXPECT_EQ(tapeText(), testCase.tape);
   }
 }
 
