@@ -1,12 +1,17 @@
-// The line-mode calculator: sessions through buffers and reading on the run loop. Sessions
-// across restarts are in the recorded outputs (GoldenOutputsTests); the saving itself in
-// QVRTallixCurrentExpressionTests, and the run loop's signals in QVRPollRunLoopTests.
+// The line-mode calculator: sessions through buffers, reading on the run loop, and the program
+// leaving on a termination signal with the expression saved. Sessions across restarts are in the
+// recorded outputs (GoldenOutputsTests); the saving itself in QVRTallixCurrentExpressionTests.
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -88,6 +93,81 @@ TEST_F(LineModeCommandTests, ReadingOnTheRunLoopLetsTimersFireAndEndsWhenInterru
   EXPECT_EQ(reader.readLine(), std::nullopt);
   close(fds[1]);
   close(fds[0]);
+}
+
+// The program itself: a termination signal in the middle of a typed line leaves with the
+// status of the signal, and the expression on the display is there at the next start. SIGINT
+// and SIGHUP take the same path through the run loop (QVRPollRunLoopTests).
+class LineModeProgramTests : public TallixTest {
+ protected:
+  // Starts tallix on pipes with the test's data folder and en_US, whatever the test runner's
+  // locale and home, and with the signals acting as they do by default, whatever it ignores or
+  // blocks.
+  pid_t start(int& input, int& output) {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return -1;
+    std::string folder = environment().applicationSupportDirectory().string();
+    std::string variables[] = {"LC_ALL=en_US.UTF-8", "TALLIX_APPLICATION_SUPPORT=" + folder,
+                               "HOME=" + folder};
+    char* envp[] = {variables[0].data(), variables[1].data(), variables[2].data(), nullptr};
+    char program[] = TALLIX_BINARY;
+    char* argv[] = {program, nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(in[0], STDIN_FILENO);
+      dup2(out[1], STDOUT_FILENO);
+      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+      sigset_t none;
+      sigemptyset(&none);
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+      execve(program, argv, envp);
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    input = in[1];
+    output = out[0];
+    return pid;
+  }
+
+  // Reads until `expected` has come, or the output ends.
+  static std::string readUntil(int fd, const std::string& expected) {
+    std::string text;
+    char buffer[256];
+    while (text.find(expected) == std::string::npos) {
+      const ssize_t got = read(fd, buffer, sizeof buffer);
+      if (got <= 0) break;
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+  }
+};
+
+TEST_F(LineModeProgramTests, ASignalLeavesWithTheExpressionSaved) {
+  const int signal = SIGTERM;
+  int input = -1, output = -1;
+  pid_t pid = start(input, output);
+  ASSERT_GT(pid, 0);
+  const std::string typed = "6*7\n2+";
+  ASSERT_EQ(write(input, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+  EXPECT_EQ(readUntil(output, "\n"), "6 × 7 = 42\n");
+  kill(pid, signal);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+  close(input);
+  close(output);
+
+  pid = start(input, output);
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(write(input, "+1\n", 3), 3);
+  close(input);
+  EXPECT_EQ(readUntil(output, "\n"), "42 + 1 = 43\n");
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  close(output);
 }
 
 }  // namespace
