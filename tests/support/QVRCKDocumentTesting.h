@@ -32,9 +32,6 @@ class QVRCKDocumentTest : public TallixTest {
     archiver.encodeInteger(QVRCKDocumentVersionKey, version);
     return archiver.finishedData().value.value_or(QVRPropertyList::Data{});
   }
-  static std::optional<std::vector<std::string>> itemsOf(const QVRPropertyList::Data& bytes) {
-    return QVRCKTestItemsOf(bytes);
-  }
   static QVRPropertyList::Data bytesOf(const std::filesystem::path& file) {
     return QVRFileReader::contentsOfFile(file).value.value_or(QVRPropertyList::Data{});
   }
@@ -70,15 +67,6 @@ class QVRCKDocumentTest : public TallixTest {
     record.setRecordChangeTag(tag);
     record.setObject(QVRPropertyList(std::int64_t{QVRData::crc32(bytes)}), QVRCKDocumentCheckumKey);
     ASSERT_TRUE(QVRKeyedArchiver::archiveRootObjectToFile(record, directory(name) / "record"));
-  }
-  std::optional<std::vector<std::string>> serverItems(const std::string& name = "Test.doc") {
-    auto bytes = database->serverAsset(name, QVRCKDocumentContentsKey);
-    return bytes ? itemsOf(*bytes) : std::nullopt;
-  }
-  std::optional<QVRCKRecord> recordFile(const std::string& name = "Test.doc") {
-    return QVRKeyedUnarchiver::unarchiveObjectWithFile<QVRCKRecord>(
-               directory(name) / "record", QVRCKRecord::archiveClassNames())
-        .value;
   }
   std::size_t fetches() const {
     return database->callCount(QVRCKMemoryDatabase::Operation::fetchRecord);
