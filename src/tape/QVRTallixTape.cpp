@@ -163,10 +163,14 @@ const QVRTallixTapeContents* QVRTallixTape::tapeContents() const {
 
 // Expressions.
 
-const QVRTallixTape::ExpressionList& QVRTallixTape::expressions() const {
+const QVRTallixTape::ExpressionList& QVRTallixTape::expressionsOf(const Contents& contents) {
   static const ExpressionList none;
-  const QVRTallixTapeContents* tape = tapeContents();
+  const auto* tape = dynamic_cast<const QVRTallixTapeContents*>(contents.get());
   return tape ? tape->expressions() : none;
+}
+
+const QVRTallixTape::ExpressionList& QVRTallixTape::expressions() const {
+  return expressionsOf(contents());
 }
 
 void QVRTallixTape::setExpressions(ExpressionList expressions) {
@@ -338,9 +342,7 @@ void QVRTallixTape::contentsDidChange() {
 }
 
 void QVRTallixTape::expressionsDidChange() {
-  static const ExpressionList none;
-  const auto* announced = dynamic_cast<const QVRTallixTapeContents*>(_announcedContents.get());
-  const ExpressionList& last = announced ? announced->expressions() : none;
+  const ExpressionList& last = expressionsOf(_announcedContents);
   const ExpressionList& current = expressions();
   if (sameList(current, last)) return;
   const bool appended =

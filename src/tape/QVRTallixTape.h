@@ -111,6 +111,8 @@ class QVRTallixTape final : public QVRCKDocument {
 
  private:
   const QVRTallixTapeContents* tapeContents() const;
+  // The expressions of `contents`; none when they are not a tape's.
+  static const ExpressionList& expressionsOf(const Contents& contents);
   // Whether addExpression takes `expression` after `last` (none on an empty tape).
   static bool acceptsAfter(const Expression& last, const QVRTallixExpression& expression);
   void expressionsDidChange();
